@@ -1,0 +1,56 @@
+// The adapter seam: the operations the tool needs of the USB adapter's driver library,
+// shaped like the vendor calls. Every backend (real cable, simulated board, recorder)
+// implements it; procedures only see this interface, through AdapterLink.
+#pragma once
+
+#include <cstdint>
+
+namespace torvane {
+
+using AdapterHandle = void*;
+
+// Driver status codes. 0 is success; the others follow the vendor library's numbering
+// so that a status read from any backend means the same thing.
+enum AdapterStatus : int {
+  ADAPTER_OK = 0,
+  ADAPTER_INVALID_HANDLE = 1,
+  ADAPTER_DEVICE_NOT_FOUND = 2,
+  ADAPTER_DEVICE_NOT_OPENED = 3,
+  ADAPTER_IO_ERROR = 4,
+  ADAPTER_INSUFFICIENT_RESOURCES = 5,
+  ADAPTER_INVALID_PARAMETER = 6,
+  ADAPTER_INVALID_BAUD_RATE = 7,
+  ADAPTER_OTHER_ERROR = 17,
+};
+
+constexpr uint32_t OPEN_BY_DESCRIPTION = 2;
+constexpr uint32_t PURGE_RX = 1;
+constexpr uint32_t PURGE_TX = 2;
+constexpr uint8_t BITMODE_ASYNC_BITBANG = 1;
+constexpr uint8_t BITMODE_SYNC_BITBANG = 4;
+
+class Adapter {
+ public:
+  virtual ~Adapter() = default;
+
+  // Opens the first adapter whose USB description equals `description`.
+  virtual int Open(const char* description, AdapterHandle* handle) = 0;
+  virtual int SetUsbParameters(AdapterHandle handle, uint32_t inSize, uint32_t outSize) = 0;
+  virtual int SetBitMode(AdapterHandle handle, uint8_t mask, uint8_t mode) = 0;
+  virtual int SetBaudRate(AdapterHandle handle, uint32_t baud) = 0;
+  virtual int Purge(AdapterHandle handle, uint32_t mask) = 0;
+  virtual int Write(AdapterHandle handle, const uint8_t* data, uint32_t count, uint32_t* written) = 0;
+  virtual int GetStatus(AdapterHandle handle, uint32_t* rxQueued, uint32_t* txQueued,
+                        uint32_t* eventStatus) = 0;
+  virtual int Read(AdapterHandle handle, uint8_t* buffer, uint32_t count, uint32_t* read) = 0;
+  virtual int Close(AdapterHandle handle) = 0;
+
+  // The procedures' fixed waits. They belong to the adapter, not the window: a real cable
+  // needs the time to pass, a simulated board runs in its own time and returns at once.
+  virtual void Wait(uint32_t milliseconds);
+};
+
+// Sleeps the calling thread; what Adapter::Wait does for real hardware.
+void SleepMilliseconds(uint32_t milliseconds);
+
+}  // namespace torvane

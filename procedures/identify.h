@@ -1,0 +1,44 @@
+// Chain identification: open the adapter, put every device of the chain into its IDCODE
+// instruction, read the 32-bit code of the device nearest TDO and classify it into the
+// DeviceMode that decides what Download does.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "procedures/app_state.h"
+#include "procedures/dialog_host.h"
+
+namespace torvane {
+
+constexpr size_t SAMPLE_BUFFER_SIZE = 64;
+
+constexpr uint32_t IDCODE_PROM_XCF02S = 0xF5045093;
+constexpr uint32_t IDCODE_XC3S200 = 0x01414093;
+constexpr uint32_t IDCODE_XC3S400 = 0x0141C093;
+// Bits 31..28 carry the silicon revision; every revision of a part shares the rest.
+constexpr uint32_t IDCODE_VERSION_MASK = 0xF0000000;
+
+struct Classification {
+  DeviceMode mode;
+  bool known;       // one of the parts the tool supports
+  char text[40];    // the device status line
+};
+
+struct IdentifyResult {
+  int openStatus;
+  uint32_t idcode;
+  DeviceMode mode;
+  bool known;
+};
+
+// Bit k of the code is 1 exactly when sample 2k + 1 equals PIN_TDO: TDO high while every
+// output is low, as the idle vectors leave them just after their falling edge.
+uint32_t DecodeIdcode(const uint8_t samples[SAMPLE_BUFFER_SIZE]);
+
+// Matches the code without its version field; an unknown code keeps FPGA mode.
+Classification ClassifyIdcode(uint32_t idcode);
+
+IdentifyResult IdentifyChain(AppState& state, DialogHost& host);
+
+}  // namespace torvane
