@@ -1,0 +1,57 @@
+// The rules of the configuration dialog, written once for every toolkit: what the dialog
+// shows when it opens, which control is enabled when, and which command runs what.
+// A toolkit forwards its events here and implements DialogView.
+#pragma once
+
+#include <string>
+
+#include "procedures/app_state.h"
+#include "ui/dialog_view.h"
+
+namespace torvane::ui {
+
+// A download procedure: it reports progress and its verdict through the host itself.
+using DownloadFn = void (*)(AppState& state, DialogHost& host);
+
+// The procedures Download dispatches to. A null entry is a procedure this build lacks.
+struct DownloadProcedures {
+  DownloadFn fpga = nullptr;
+  DownloadFn prom = nullptr;
+};
+
+struct ConfigureDialog {
+  AppState& state;
+  DialogView& view;
+  DownloadProcedures downloads;
+};
+
+constexpr const char* BROWSE_TITLE = "File Browser";
+constexpr const char* BROWSE_FILTER_NAME = "Bit Files(*.bit)";
+constexpr const char* BROWSE_PATTERN = "*.bit";
+constexpr const char* INTERFACE_NOT_PRESENT = "Interface not present !";
+constexpr int PATH_MAX_CHARS = PATH_CAPACITY - 1;  // the terminator takes the last place
+
+// Initial states (Download disabled, Browse and the path edit enabled, the progress bar
+// disabled with the range 0..100), then the first identification.
+void OnInitDialog(ConfigureDialog& dialog);
+
+// One command from a control. Any identifier the dialog does not know does nothing.
+void OnCommand(ConfigureDialog& dialog, int controlId);
+
+// The close box: the application ends with exit code 0.
+void OnClose(ConfigureDialog& dialog);
+
+// Empties the path, asks for a file and shows the choice; Cancel leaves the path empty.
+void BrowseForFile(ConfigureDialog& dialog);
+
+// Takes the path edit's text as the selected path.
+void OnPathEdited(ConfigureDialog& dialog);
+
+// Download is possible exactly when a path is selected, whatever the device status.
+bool IsDownloadEnabled(const char* path);
+
+// Copies `text` into the path buffer. A text longer than the buffer holds is cut to
+// PATH_MAX_CHARS; returns false in that case.
+bool StorePath(AppState& state, const std::string& text);
+
+}  // namespace torvane::ui

@@ -1,0 +1,32 @@
+// What the shared dialog rules need of a toolkit's window: control texts and enabled
+// states, the open-file dialog, the icon and the end of the process. A view is also the
+// DialogHost the procedures write their status lines, progress and message boxes to.
+#pragma once
+
+#include <string>
+
+#include "procedures/dialog_host.h"
+
+namespace torvane::ui {
+
+struct OpenFileRequest {
+  const char* title;        // the dialog's caption
+  const char* filterName;   // the one filter as the user reads it
+  const char* pattern;      // its pattern
+};
+
+class DialogView : public DialogHost {
+ public:
+  virtual void SetControlText(int controlId, const char* text) = 0;
+  virtual std::string GetControlText(int controlId) = 0;
+  virtual void EnableControl(int controlId, bool enabled) = 0;
+  // The dialog's large and small icon.
+  virtual void SetIcon(int iconId) = 0;
+  // Shows the system's open-file dialog, with no owner; returns the chosen path, or an
+  // empty string when the user cancelled.
+  virtual std::string ShowOpenFileDialog(const OpenFileRequest& request) = 0;
+  // Ends the application's message loop; the process exits with this code.
+  virtual void PostQuit(int exitCode) = 0;
+};
+
+}  // namespace torvane::ui

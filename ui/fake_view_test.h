@@ -1,0 +1,59 @@
+// A recording DialogView for the tests of the shared dialog rules: it keeps every
+// control's text and enabled state, the boxes shown and the file dialogs asked for.
+#pragma once
+
+#include <deque>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "ui/dialog_view.h"
+
+namespace torvane::ui {
+
+struct ShownMessage {
+  MessageOwner owner;
+  std::string text;
+  std::string caption;
+  MessageIcon icon;
+};
+
+class FakeView : public DialogView {
+ public:
+  void SetStatusText(int id, const char* text) override { texts[id] = text; }
+  void SetProgressRange(uint32_t minimum, uint32_t maximum) override {
+    progressMin = minimum;
+    progressMax = maximum;
+  }
+  void SetProgressPos(uint32_t position) override { progressPos = position; }
+  void ShowMessage(MessageOwner owner, const char* text, const char* caption,
+                   MessageIcon icon) override {
+    messages.push_back({owner, text, caption, icon});
+  }
+  void SetControlText(int id, const char* text) override { texts[id] = text; }
+  std::string GetControlText(int id) override { return texts[id]; }
+  void EnableControl(int id, bool enabled) override { this->enabled[id] = enabled; }
+  void SetIcon(int iconId) override { icon = iconId; }
+  std::string ShowOpenFileDialog(const OpenFileRequest& request) override {
+    requests.push_back(request);
+    std::string answer = answers.empty() ? std::string() : answers.front();
+    if (!answers.empty()) {
+      answers.pop_front();
+    }
+    return answer;
+  }
+  void PostQuit(int exitCode) override { quitCode = exitCode; }
+
+  std::map<int, std::string> texts;
+  std::map<int, bool> enabled;
+  std::vector<ShownMessage> messages;
+  std::vector<OpenFileRequest> requests;
+  std::deque<std::string> answers;  // what the file dialog returns, in turn; "" is Cancel
+  uint32_t progressMin = 0xFFFFFFFF;
+  uint32_t progressMax = 0xFFFFFFFF;
+  uint32_t progressPos = 0xFFFFFFFF;
+  int icon = 0;
+  int quitCode = -1;
+};
+
+}  // namespace torvane::ui
