@@ -22,7 +22,7 @@ namespace torvane {
 //   read COUNT HEX           the count asked, then the bytes returned
 //   close
 //   sleep MS                 a wait of the procedures
-// A write or read with no bytes ends after its last number ("write", "read 64").
+// A write or read that carries no bytes has no hex field: "write", "read 64".
 class Recorder : public Adapter {
  public:
   // `out` is not owned and may be null (then calls are only forwarded). Lines are kept in
