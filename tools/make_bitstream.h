@@ -1,0 +1,73 @@
+// Test bitstream generator: ".bit" files with a correct header and a Spartan-3-style
+// configuration body, deterministic from a seed, plus malformed variants for the
+// reader's failure paths. Never a vendor file.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace torvane {
+
+enum class BitPart { XC3S200, XC3S400 };
+
+enum class BitDefect {
+  None,
+  BadPreamble,      // byte 1 of the preamble is not 0x09
+  MissingKey,       // field c is left out entirely
+  SwappedKeys,      // fields c and d change places
+  TruncatedHeader,  // the file ends inside field b
+  ShortDataLength,  // field e carries a 16-bit length, as an older writer would
+};
+
+constexpr size_t AUTO_DATA_SIZE = static_cast<size_t>(-1);
+
+struct BitstreamOptions {
+  BitPart part = BitPart::XC3S200;
+  uint32_t seed = 1;
+  size_t dataSize = AUTO_DATA_SIZE;  // the part's configuration size unless set
+  bool rawBody = false;              // pseudo-random bytes instead of packets
+  BitDefect defect = BitDefect::None;
+  std::string designName = "torvane_test";
+};
+
+// Type-1 and type-2 packet vocabulary the body is written in.
+constexpr uint32_t DUMMY_WORD = 0xFFFFFFFF;
+constexpr uint32_t SYNC_WORD = 0xAA995566;
+constexpr uint32_t NOP_WORD = 0x20000000;
+constexpr uint32_t OP_NOP = 0;
+constexpr uint32_t OP_WRITE = 2;
+enum ConfigRegister : uint32_t {
+  REG_CRC = 0, REG_FAR = 1, REG_FDRI = 2, REG_CMD = 4, REG_CTL = 5,
+  REG_MASK = 6, REG_COR = 9, REG_IDCODE = 14,
+};
+enum ConfigCommand : uint32_t { CMD_WCFG = 1, CMD_START = 5, CMD_RCRC = 7, CMD_DESYNC = 13 };
+
+constexpr uint32_t Type1Header(uint32_t opcode, uint32_t reg, uint32_t wordCount) {
+  return 0x20000000u | (opcode << 27) | (reg << 13) | wordCount;
+}
+constexpr uint32_t Type2Header(uint32_t opcode, uint32_t wordCount) {
+  return 0x40000000u | (opcode << 27) | wordCount;
+}
+
+// Words a packet body needs around its frame data, two trailing NOPs included; a size
+// with no room for one frame word gets a raw body.
+constexpr size_t PACKET_OVERHEAD_WORDS = 28;
+
+const char* PartName(BitPart part);          // "3s200ft256"
+uint32_t PartIdcode(BitPart part);           // 0x01414093
+size_t PartDataSize(BitPart part);           // 130,952 data bytes
+bool ParsePartName(const char* text, BitPart* part);  // "xc3s200" or "xc3s400"
+
+// The configuration body alone: packets when `size` is a multiple of 4 and large enough
+// (unless `raw`), otherwise pseudo-random bytes.
+std::vector<uint8_t> MakeBitstreamBody(BitPart part, uint32_t seed, size_t size, bool raw);
+
+// The whole file: header fields a to e, then the body.
+std::vector<uint8_t> MakeBitFile(const BitstreamOptions& options);
+
+// Writes MakeBitFile's bytes to `path`; false when the file cannot be written.
+bool WriteBitFile(const char* path, const BitstreamOptions& options);
+
+}  // namespace torvane

@@ -1,0 +1,177 @@
+#include "tools/make_bitstream.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "bitfile/bit_file.h"
+#include "bitfile/bit_file_test_support.h"
+
+namespace torvane {
+namespace {
+
+using testing::RecordingHost;
+using testing::ScratchDir;
+
+uint32_t WordAt(const std::vector<uint8_t>& bytes, size_t offset) {
+  return (uint32_t{bytes[offset]} << 24) | (uint32_t{bytes[offset + 1]} << 16) |
+         (uint32_t{bytes[offset + 2]} << 8) | uint32_t{bytes[offset + 3]};
+}
+
+// Reads a generated file back through the reader: its data bytes, or nothing on failure.
+bool ReadBack(const std::string& path, RecordingHost& host, std::vector<uint8_t>* data) {
+  BitFile file;
+  if (!OpenBitFile(path.c_str(), host, &file)) {
+    return false;
+  }
+  bool parsed = SkipBitHeader(file, host);
+  uint8_t chunk[512];
+  while (parsed && !AtEndOfData(file)) {
+    size_t got = ReadDataChunk(file, chunk, sizeof chunk);
+    data->insert(data->end(), chunk, chunk + got);
+  }
+  if (parsed) {
+    EXPECT_EQ(file.declaredLength, data->size());
+  }
+  CloseBitFile(file);
+  return parsed;
+}
+
+struct SizeCase {
+  const char* name;
+  BitPart part;
+  size_t dataSize;
+  size_t expected;
+};
+
+void PrintTo(const SizeCase& c, std::ostream* os) { *os << c.name; }
+
+class GeneratedSize : public ::testing::TestWithParam<SizeCase> {};
+
+TEST_P(GeneratedSize, ParsesWithTheReaderAtTheExactSize) {
+  ScratchDir dir;
+  BitstreamOptions options;
+  options.part = GetParam().part;
+  options.dataSize = GetParam().dataSize;
+  options.seed = 7;
+  std::string path = dir.Path("gen.bit");
+  ASSERT_TRUE(WriteBitFile(path.c_str(), options));
+  RecordingHost host;
+  std::vector<uint8_t> data;
+  ASSERT_TRUE(ReadBack(path, host, &data));
+  EXPECT_TRUE(host.messages.empty());
+  EXPECT_EQ(data.size(), GetParam().expected);
+  std::vector<uint8_t> whole = MakeBitFile(options);
+  EXPECT_TRUE(std::equal(data.begin(), data.end(), whole.end() - data.size()));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Sizes, GeneratedSize,
+    ::testing::Values(SizeCase{"Xc3s200", BitPart::XC3S200, AUTO_DATA_SIZE, 130952},
+                      SizeCase{"Xc3s400", BitPart::XC3S400, AUTO_DATA_SIZE, 212392},
+                      SizeCase{"OneByte", BitPart::XC3S200, 1, 1},
+                      SizeCase{"Empty", BitPart::XC3S200, 0, 0},
+                      SizeCase{"OneChunk", BitPart::XC3S200, 512, 512},
+                      SizeCase{"PromSized", BitPart::XC3S400, 262144, 262144}),
+    [](const ::testing::TestParamInfo<SizeCase>& info) { return info.param.name; });
+
+// Walks the packets of a full-size body as the simulated FPGA would read them.
+TEST(MakeBitstreamBody, WritesSyncIdcodeFrameDataAndDesync) {
+  for (BitPart part : {BitPart::XC3S200, BitPart::XC3S400}) {
+    SCOPED_TRACE(PartName(part));
+    std::vector<uint8_t> body = MakeBitstreamBody(part, 3, PartDataSize(part), false);
+    ASSERT_EQ(body.size(), PartDataSize(part));
+    size_t at = 0;
+    while (WordAt(body, at) == DUMMY_WORD) {
+      at += 4;
+    }
+    ASSERT_EQ(WordAt(body, at), SYNC_WORD);
+    at += 4;
+    uint32_t idcode = 0;
+    uint32_t frameWords = 0;
+    std::vector<uint32_t> commands;
+    while (at < body.size()) {
+      uint32_t header = WordAt(body, at);
+      at += 4;
+      uint32_t reg = (header >> 13) & 0x3FFF;
+      uint32_t count = header & 0x7FF;
+      if (header == Type1Header(OP_WRITE, REG_FDRI, 0)) {
+        uint32_t type2 = WordAt(body, at);
+        ASSERT_EQ(type2 & 0xF8000000u, Type2Header(OP_WRITE, 0));
+        frameWords = type2 & 0x07FFFFFF;
+        at += 4 + 4 * size_t{frameWords};
+        continue;
+      }
+      if (header == NOP_WORD) {
+        continue;
+      }
+      ASSERT_EQ(header, Type1Header(OP_WRITE, reg, count));
+      ASSERT_EQ(count, 1u);
+      if (reg == REG_IDCODE) {
+        idcode = WordAt(body, at);
+      } else if (reg == REG_CMD) {
+        commands.push_back(WordAt(body, at));
+      }
+      at += 4;
+    }
+    EXPECT_EQ(at, body.size());
+    EXPECT_EQ(idcode, PartIdcode(part));
+    EXPECT_GT(frameWords, 0u);
+    EXPECT_EQ(commands, (std::vector<uint32_t>{CMD_RCRC, CMD_WCFG, CMD_START, CMD_DESYNC}));
+  }
+}
+
+TEST(MakeBitstreamBody, IsDeterministicFromTheSeed) {
+  std::vector<uint8_t> first = MakeBitstreamBody(BitPart::XC3S200, 7, 4096, false);
+  EXPECT_EQ(first, MakeBitstreamBody(BitPart::XC3S200, 7, 4096, false));
+  EXPECT_NE(first, MakeBitstreamBody(BitPart::XC3S200, 8, 4096, false));
+  EXPECT_NE(first, MakeBitstreamBody(BitPart::XC3S200, 7, 4096, true));
+}
+
+TEST(MakeBitFile, MalformedVariantsAreRejectedByTheReader) {
+  const BitDefect defects[] = {BitDefect::BadPreamble, BitDefect::MissingKey,
+                               BitDefect::SwappedKeys, BitDefect::TruncatedHeader,
+                               BitDefect::ShortDataLength};
+  ScratchDir dir;
+  for (BitDefect defect : defects) {
+    SCOPED_TRACE(static_cast<int>(defect));
+    BitstreamOptions options;
+    options.defect = defect;
+    std::string path = dir.Path("bad.bit");
+    ASSERT_TRUE(WriteBitFile(path.c_str(), options));
+    RecordingHost host;
+    std::vector<uint8_t> data;
+    EXPECT_FALSE(ReadBack(path, host, &data));
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(host.messages[0].text, TEXT_WRONG_FILE_FORMAT);
+  }
+}
+
+TEST(MakeBitFile, HeaderCarriesTheTextFields) {
+  BitstreamOptions options;
+  options.part = BitPart::XC3S400;
+  options.designName = "blinky";
+  std::vector<uint8_t> bytes = MakeBitFile(options);
+  std::string text(bytes.begin(), bytes.begin() + 80);
+  for (const char* field : {"blinky", "3s400ft256", "2026/12/08", "05:00:00"}) {
+    size_t found = text.find(field);
+    ASSERT_NE(found, std::string::npos) << field;
+    EXPECT_EQ(text[found + std::char_traits<char>::length(field)], '\0') << field;
+  }
+}
+
+TEST(ParsePartName, KnowsBothParts) {
+  BitPart part = BitPart::XC3S200;
+  EXPECT_TRUE(ParsePartName("xc3s400", &part));
+  EXPECT_EQ(part, BitPart::XC3S400);
+  EXPECT_TRUE(ParsePartName("xc3s200", &part));
+  EXPECT_EQ(part, BitPart::XC3S200);
+  EXPECT_FALSE(ParsePartName("xc3s1000", &part));
+}
+
+}  // namespace
+}  // namespace torvane
