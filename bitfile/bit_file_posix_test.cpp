@@ -42,22 +42,5 @@ TEST(OpenBitFilePosix, TurnsAwayAPipe) {
   ExpectNotFound(path);
 }
 
-TEST(OpenBitFilePosix, FollowsALinkToARegularFile) {
-  ScratchDir dir;
-  std::string target = dir.Write("real.bit", {0x00, 0x09});
-  std::string link = dir.Path("link.bit");
-  std::error_code error;
-  std::filesystem::create_symlink(target, link, error);
-  if (error) {
-    GTEST_SKIP() << "cannot make a symbolic link here";
-  }
-  RecordingHost host;
-  BitFile file;
-  ASSERT_TRUE(OpenBitFile(link.c_str(), host, &file));
-  EXPECT_EQ(file.totalSize, 2u);
-  EXPECT_TRUE(host.messages.empty());
-  CloseBitFile(file);
-}
-
 }  // namespace
 }  // namespace torvane

@@ -151,27 +151,5 @@ TEST(MakeBitFile, MalformedVariantsAreRejectedByTheReader) {
   }
 }
 
-TEST(MakeBitFile, HeaderCarriesTheTextFields) {
-  BitstreamOptions options;
-  options.part = BitPart::XC3S400;
-  options.designName = "blinky";
-  std::vector<uint8_t> bytes = MakeBitFile(options);
-  std::string text(bytes.begin(), bytes.begin() + 80);
-  for (const char* field : {"blinky", "3s400ft256", "2026/12/08", "05:00:00"}) {
-    size_t found = text.find(field);
-    ASSERT_NE(found, std::string::npos) << field;
-    EXPECT_EQ(text[found + std::char_traits<char>::length(field)], '\0') << field;
-  }
-}
-
-TEST(ParsePartName, KnowsBothParts) {
-  BitPart part = BitPart::XC3S200;
-  EXPECT_TRUE(ParsePartName("xc3s400", &part));
-  EXPECT_EQ(part, BitPart::XC3S400);
-  EXPECT_TRUE(ParsePartName("xc3s200", &part));
-  EXPECT_EQ(part, BitPart::XC3S200);
-  EXPECT_FALSE(ParsePartName("xc3s1000", &part));
-}
-
 }  // namespace
 }  // namespace torvane
