@@ -1,0 +1,61 @@
+#include "cli/terminal_host.h"
+
+#include <cstring>
+
+namespace torvane::cli {
+
+namespace {
+constexpr int BAR_WIDTH = 40;
+constexpr const char* VERDICT_CAPTION = "Operation Status";
+}  // namespace
+
+TerminalHost::TerminalHost(bool quiet, bool progressIsTerminal)
+    : quiet_(quiet), terminal_(progressIsTerminal) {}
+
+void TerminalHost::SetStatusText(int, const char* text) { std::printf("%s\n", text); }
+
+void TerminalHost::SetProgressRange(uint32_t minimum, uint32_t maximum) {
+  FinishProgress();
+  minimum_ = minimum;
+  maximum_ = maximum;
+  lastPercent_ = -1;
+}
+
+void TerminalHost::SetProgressPos(uint32_t position) {
+  if (quiet_) return;
+  uint64_t span = maximum_ > minimum_ ? maximum_ - minimum_ : 1;
+  uint64_t done = position > minimum_ ? position - minimum_ : 0;
+  int percent = static_cast<int>(done >= span ? 100 : done * 100 / span);
+  if (percent == lastPercent_) return;  // redraw only when the figure changes
+  lastPercent_ = percent;
+  if (terminal_) {
+    int filled = percent * BAR_WIDTH / 100;
+    std::fprintf(stderr, "\r[%.*s%*s] %3d%%", filled, "########################################",
+                 BAR_WIDTH - filled, "", percent);
+    barOpen_ = true;
+  } else if (percent % 10 == 0) {
+    std::fprintf(stderr, "progress %d%%\n", percent);
+  }
+  std::fflush(stderr);
+}
+
+void TerminalHost::FinishProgress() {
+  if (barOpen_) {
+    std::fputc('\n', stderr);
+    barOpen_ = false;
+  }
+}
+
+void TerminalHost::ShowMessage(MessageOwner, const char* text, const char* caption,
+                               MessageIcon) {
+  FinishProgress();
+  if (std::strcmp(caption, VERDICT_CAPTION) == 0) {
+    lastVerdict_ = text;
+    std::printf("%s\n", text);  // the verdict is the result: never hidden by --quiet
+    std::fflush(stdout);
+  } else {
+    std::fprintf(stderr, "%s: %s\n", caption, text);
+  }
+}
+
+}  // namespace torvane::cli

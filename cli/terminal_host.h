@@ -1,0 +1,38 @@
+// The terminal's side of the dialog seam: status lines and the verdict on standard output,
+// error boxes on standard error, and a progress bar on standard error (a redrawn bar on a
+// terminal, plain lines otherwise, nothing when quiet).
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+#include "procedures/dialog_host.h"
+
+namespace torvane::cli {
+
+class TerminalHost : public DialogHost {
+ public:
+  TerminalHost(bool quiet, bool progressIsTerminal);
+
+  void SetStatusText(int controlId, const char* text) override;
+  void SetProgressRange(uint32_t minimum, uint32_t maximum) override;
+  void SetProgressPos(uint32_t position) override;
+  void ShowMessage(MessageOwner owner, const char* text, const char* caption,
+                   MessageIcon icon) override;
+
+  // Ends a drawn progress bar with a newline, so later output starts on its own line.
+  void FinishProgress();
+  const std::string& lastVerdict() const { return lastVerdict_; }
+
+ private:
+  bool quiet_;
+  bool terminal_;
+  uint32_t minimum_ = 0;
+  uint32_t maximum_ = 100;
+  int lastPercent_ = -1;
+  bool barOpen_ = false;
+  std::string lastVerdict_;
+};
+
+}  // namespace torvane::cli

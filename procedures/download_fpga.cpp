@@ -1,0 +1,67 @@
+#include "procedures/download_fpga.h"
+
+#include "bitfile/bit_file.h"
+#include "link/vectors.h"
+
+namespace torvane {
+
+namespace {
+
+// Five TMS-high cycles reach Test-Logic-Reset from any state; Run-Test/Idle,
+// Select-DR-Scan, Select-IR-Scan, Capture-IR, Shift-IR; CFG_IN (0x05) shifted first-bit
+// first as 1 0 1 0 0 0, the last into Exit1-IR; Update-IR, Select-DR-Scan, Capture-DR,
+// ending in Shift-DR, where the configuration data follows.
+constexpr PinVector VEC_CFG_IN[20] = {0x08, 0x08, 0x08, 0x08, 0x08, 0x00, 0x08, 0x08, 0x00, 0x00,
+                                      0x80, 0x00, 0x80, 0x00, 0x00, 0x08, 0x08, 0x08, 0x00, 0x00};
+
+// From Shift-DR: one last 0 bit into Exit1-DR; Update-DR, Select-DR-Scan, Select-IR-Scan,
+// Capture-IR, Shift-IR; JSTART (0x0C) as 0 0 1 1 0 0 into Exit1-IR; Update-IR,
+// Select-DR-Scan, Capture-DR, Shift-DR; thirteen zero bits, the last into Exit1-DR;
+// Update-DR; then Run-Test/Idle and ten more clocks there for the start-up sequence. The
+// final vector raises auxiliary line D0, which stays high.
+constexpr PinVector VEC_JSTART[41] = {
+    0x08, 0x08, 0x08, 0x08, 0x00, 0x00, 0x00, 0x00, 0x80, 0x80, 0x00, 0x08, 0x08, 0x08,
+    0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
+    0x08, 0x08, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x01};
+
+}  // namespace
+
+DownloadResult DownloadFpga(AppState& state, DialogHost& host) {
+  BitFile file;
+  if (!OpenBitFile(state.path, host, &file)) {
+    return DownloadResult::FileError;
+  }
+  // A header that does not parse would send arbitrary bytes as configuration data.
+  if (!SkipBitHeader(file, host)) {
+    CloseBitFile(file);
+    return DownloadResult::FileError;
+  }
+  host.SetProgressRange(0, static_cast<uint32_t>(DataLength(file)));
+  host.SetProgressPos(state.lastReportedOffset);
+
+  AdapterLink& link = state.link;
+  LinkSetBaudRate(link, DOWNLOAD_BAUD_RATE);
+  LinkSetBitMode(link, BITMODE_ASYNC_BITBANG);
+
+  if (SendVectors(link, VEC_CFG_IN, sizeof VEC_CFG_IN) == ADAPTER_OK) {
+    uint8_t chunk[CHUNK_BYTES];
+    PinVector vectors[8 * CHUNK_BYTES];
+    // End-of-file is only seen by a read that meets it, so data of an exact multiple of
+    // the chunk size ends with a pass that writes nothing and only moves the bar.
+    while (!AtEndOfData(file)) {
+      size_t n = ReadDataChunk(file, chunk, CHUNK_BYTES);
+      if (n >= 1) {
+        for (size_t i = 0; i < n; ++i) ByteToVectors(chunk[i], &vectors[8 * i]);
+        SendVectors(link, vectors, 8 * n);
+      }
+      state.lastReportedOffset = static_cast<uint32_t>(CurrentOffset(file));
+      host.SetProgressPos(state.lastReportedOffset);
+    }
+  }
+  // A failed preamble skips the data, but start-up and the verdict still follow.
+  SendVectors(link, VEC_JSTART, sizeof VEC_JSTART);
+  CloseBitFile(file);
+  return GiveVerdict(state, host, /*checkFpgaDone=*/true);
+}
+
+}  // namespace torvane

@@ -1,0 +1,15 @@
+// Configures an FPGA that is alone in the chain: the data of the selected ".bit" file is
+// shifted into its configuration port (CFG_IN), then start-up is clocked (JSTART).
+#pragma once
+
+#include "procedures/app_state.h"
+#include "procedures/dialog_host.h"
+#include "procedures/verdict.h"
+
+namespace torvane {
+
+constexpr size_t CHUNK_BYTES = 512;  // one write of 8192 adapter bytes
+
+DownloadResult DownloadFpga(AppState& state, DialogHost& host);
+
+}  // namespace torvane

@@ -1,0 +1,169 @@
+#include "procedures/download_prom.h"
+
+#include <cstring>
+#include <initializer_list>
+
+#include "bitfile/bit_file.h"
+#include "link/vectors.h"
+
+namespace torvane {
+
+namespace {
+
+// Every instruction scan shifts the PROM's eight bits first (they travel furthest, to the
+// device nearest TDO) and the FPGA's BYPASS (0x3F) last, so the FPGA's one-bit bypass
+// register sits in front of the PROM in every data scan.
+
+// Eight TMS-high cycles reach Test-Logic-Reset; Run-Test/Idle; ends at Select-DR-Scan.
+constexpr PinVector VEC_TAP_RESET[10] = {0x08, 0x08, 0x08, 0x08, 0x08, 0x08, 0x08, 0x08, 0x00, 0x08};
+
+// Select-IR-Scan, Capture-IR, Shift-IR; ISC_ENABLE (0xE8) and BYPASS; Exit1-IR, Update-IR,
+// ending at Select-DR-Scan.
+constexpr PinVector VEC_ISC_ENABLE[19] = {0x08, 0x00, 0x00, 0x00, 0x00, 0x00, 0x80, 0x00, 0x80, 0x80,
+                                          0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x88, 0x08, 0x08};
+
+// As above with ISC_ADDRESS_SHIFT (0xEB); ends at Select-DR-Scan.
+constexpr PinVector VEC_ADDRESS_SHIFT[19] = {0x08, 0x00, 0x00, 0x80, 0x80, 0x00, 0x80, 0x00, 0x80, 0x80,
+                                             0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x88, 0x08, 0x08};
+
+// Capture-DR, Shift-DR; 17 bits, first-clocked first 1 and sixteen zeros: the PROM's
+// address register takes 0x0001 and the FPGA's bypass bit 0; Exit1-DR, Update-DR, ending
+// at Select-DR-Scan.
+constexpr PinVector VEC_ADDRESS_0001[21] = {0x00, 0x00, 0x80, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
+                                            0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x08, 0x08, 0x08};
+
+// ISC_ERASE (0xEC) from Select-DR-Scan; ends in Run-Test/Idle, where the erase takes its clocks.
+constexpr PinVector VEC_ISC_ERASE[19] = {0x08, 0x00, 0x00, 0x00, 0x00, 0x80, 0x80, 0x00, 0x80, 0x80,
+                                         0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x88, 0x08, 0x00};
+
+// From Run-Test/Idle: Select-DR-Scan, Select-IR-Scan, ...; ISC_DISABLE (0xF0); ends in
+// Run-Test/Idle.
+constexpr PinVector VEC_ISC_DISABLE[20] = {0x08, 0x08, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x80, 0x80,
+                                           0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x88, 0x08, 0x00};
+
+// ISC_DATA_SHIFT (0xED) from Select-DR-Scan; Update-IR, Select-DR-Scan, Capture-DR,
+// ending in Shift-DR, where the block's 4096 bits follow.
+constexpr PinVector VEC_DATA_SHIFT[21] = {0x08, 0x00, 0x00, 0x80, 0x00, 0x80, 0x80, 0x00, 0x80, 0x80, 0x80,
+                                          0x80, 0x80, 0x80, 0x80, 0x80, 0x88, 0x08, 0x08, 0x00, 0x00};
+
+// From Shift-DR: one last 0 bit (into the FPGA's bypass) and Exit1-DR; Pause-DR for nine
+// cycles; Exit2-DR, Update-DR; then ISC_ADDRESS_SHIFT (0xEB), ending at Select-DR-Scan.
+constexpr PinVector VEC_DATA_TO_ADDRESS[32] = {
+    0x08, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x08, 0x08, 0x08, 0x08, 0x00, 0x00,
+    0x80, 0x80, 0x00, 0x80, 0x00, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x88, 0x08, 0x08};
+
+// Select-DR-Scan to Capture-DR to Shift-DR.
+constexpr PinVector VEC_ENTER_SHIFT_DR[2] = {0x00, 0x00};
+
+// From Shift-DR: one last 0 bit and Exit1-DR; Pause-DR for twelve cycles; Exit2-DR,
+// Update-DR; ends in Run-Test/Idle.
+constexpr PinVector VEC_ADDRESS_EXIT[16] = {0x08, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
+                                            0x00, 0x00, 0x00, 0x00, 0x00, 0x08, 0x08, 0x00};
+
+// From Run-Test/Idle: ISC_PROGRAM (0xEA); ends in Run-Test/Idle, where programming takes
+// its clocks.
+constexpr PinVector VEC_ISC_PROGRAM[20] = {0x08, 0x08, 0x00, 0x00, 0x00, 0x80, 0x00, 0x80, 0x00, 0x80,
+                                           0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x88, 0x08, 0x00};
+
+// Run-Test/Idle to Select-DR-Scan.
+constexpr PinVector VEC_TO_SELECT_DR[1] = {0x08};
+
+// From Select-DR-Scan: the finishing instruction 0x0A; ends in Run-Test/Idle.
+constexpr PinVector VEC_FINISH[19] = {0x08, 0x00, 0x00, 0x00, 0x80, 0x00, 0x80, 0x00, 0x00, 0x00,
+                                      0x00, 0x80, 0x80, 0x80, 0x80, 0x80, 0x88, 0x08, 0x00};
+
+constexpr uint32_t PROGRESS_PHASE = 25;
+constexpr int IDLE_AFTER_PROGRAM = 5;
+
+// 24,000 clocks in Run-Test/Idle as 750 separate writes: on a real cable each write costs
+// USB time, and that time is what the flash needs to erase or finish.
+void RunWait(AdapterLink& link, DialogHost& host, uint32_t firstPosition) {
+  ExpandedBuffer idle = ExpandClocked(VEC_IDLE.vectors, VEC_IDLE.count);
+  for (uint32_t i = 0; i < WAIT_WRITES; ++i) {
+    if (idle) LinkWrite(link, idle.get(), static_cast<uint32_t>(2 * VEC_IDLE.count));
+    host.SetProgressPos(firstPosition + i * PROGRESS_PHASE / WAIT_WRITES);
+  }
+}
+
+void SendTables(AdapterLink& link, std::initializer_list<VectorTable> tables) {
+  for (const VectorTable& table : tables) SendVectors(link, table);
+}
+
+// The block address enters least significant bit first: high byte then low byte as
+// vectors, clocked out from the last one back.
+void SendBlockAddress(AdapterLink& link, uint16_t address) {
+  PinVector vectors[16];
+  ByteToVectors(static_cast<uint8_t>(address >> 8), &vectors[0]);
+  ByteToVectors(static_cast<uint8_t>(address & 0xFF), &vectors[8]);
+  ExpandedBuffer buffer = ExpandClockedReversed(vectors, 16);
+  if (buffer) LinkWrite(link, buffer.get(), 32);
+}
+
+}  // namespace
+
+DownloadResult DownloadProm(AppState& state, DialogHost& host) {
+  BitFile file;
+  if (!OpenBitFile(state.path, host, &file)) {
+    return DownloadResult::FileError;
+  }
+  uint16_t blockAddress = 0x0000;
+  if (!SkipBitHeader(file, host)) {
+    CloseBitFile(file);
+    return DownloadResult::FileError;
+  }
+  // More data than the flash holds would be programmed past its end, over wrapped
+  // addresses; refuse it before the PROM is erased.
+  if (DataLength(file) > PROM_CAPACITY_BYTES) {
+    CloseBitFile(file);
+    ReportError(host, MessageOwner::Dialog, TEXT_FILE_TOO_LARGE);
+    return DownloadResult::FileError;
+  }
+  uint64_t totalSize = file.totalSize > 0 ? file.totalSize : 1;
+
+  AdapterLink& link = state.link;
+  LinkSetBaudRate(link, DOWNLOAD_BAUD_RATE);
+  LinkSetBitMode(link, BITMODE_ASYNC_BITBANG);
+
+  // Erase, then leave programming mode and come back, as the flash requires.
+  SendTables(link, {MakeTable(VEC_TAP_RESET), MakeTable(VEC_ISC_ENABLE),
+                    MakeTable(VEC_ADDRESS_SHIFT), MakeTable(VEC_ADDRESS_0001),
+                    MakeTable(VEC_ISC_ERASE)});
+  host.SetProgressRange(0, 100);
+  RunWait(link, host, 0);
+  SendVectors(link, MakeTable(VEC_ISC_DISABLE));
+  RunWait(link, host, PROGRESS_PHASE);
+  SendTables(link, {MakeTable(VEC_TAP_RESET), MakeTable(VEC_ISC_ENABLE)});
+
+  uint8_t block[PROM_BLOCK_BYTES];
+  PinVector vectors[8 * PROM_BLOCK_BYTES];
+  uint32_t blocks = 0;
+  // End-of-file is only seen by a read that meets it: data of an exact multiple of the
+  // block size gets one more block of 0xFF, unless the flash is already full.
+  while (!AtEndOfData(file) && blocks < PROM_BLOCK_COUNT) {
+    SendVectors(link, MakeTable(VEC_DATA_SHIFT));
+    size_t n = ReadDataChunk(file, block, PROM_BLOCK_BYTES);
+    std::memset(block + n, 0xFF, PROM_BLOCK_BYTES - n);
+    for (size_t i = 0; i < PROM_BLOCK_BYTES; ++i) ByteToVectors(block[i], &vectors[8 * i]);
+    SendVectors(link, vectors, sizeof vectors);
+    state.lastReportedOffset = static_cast<uint32_t>(CurrentOffset(file));
+    host.SetProgressPos(2 * PROGRESS_PHASE + static_cast<uint32_t>(CurrentOffset(file) *
+                                                                   PROGRESS_PHASE / totalSize));
+    SendTables(link, {MakeTable(VEC_DATA_TO_ADDRESS), MakeTable(VEC_ENTER_SHIFT_DR)});
+    SendBlockAddress(link, blockAddress);
+    blockAddress = static_cast<uint16_t>(blockAddress + BLOCK_ADDRESS_STEP);
+    SendTables(link, {MakeTable(VEC_ADDRESS_EXIT), VEC_IDLE, MakeTable(VEC_ISC_PROGRAM)});
+    for (int i = 0; i < IDLE_AFTER_PROGRAM; ++i) SendVectors(link, VEC_IDLE);
+    SendVectors(link, MakeTable(VEC_TO_SELECT_DR));
+    ++blocks;
+  }
+
+  SendTables(link, {MakeTable(VEC_ADDRESS_SHIFT), MakeTable(VEC_ADDRESS_0001),
+                    MakeTable(VEC_FINISH)});
+  RunWait(link, host, 3 * PROGRESS_PHASE);
+  SendVectors(link, MakeTable(VEC_TAP_RESET));
+  CloseBitFile(file);
+  // The PROM is not the FPGA: nothing here configures it, so there is no DONE to read.
+  return GiveVerdict(state, host, /*checkFpgaDone=*/false);
+}
+
+}  // namespace torvane

@@ -1,0 +1,155 @@
+#include "procedures/identify.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "sim/board.h"
+#include "sim/fpga.h"
+#include "sim/prom.h"
+#include "tests/support/recording_host.h"
+
+namespace torvane {
+namespace {
+
+using sim::BoardKind;
+using testing::RecordingHost;
+
+TEST(DecodeIdcode, ReadsOddSamplesEqualToTdoAlone) {
+  uint8_t samples[SAMPLE_BUFFER_SIZE] = {};
+  EXPECT_EQ(DecodeIdcode(samples), 0u);
+
+  for (int k = 0; k < 32; ++k) samples[2 * k + 1] = 0x20;
+  EXPECT_EQ(DecodeIdcode(samples), 0xFFFFFFFFu);
+
+  // TDO high with another line high is not a 1; even samples never count.
+  std::memset(samples, 0x20, sizeof samples);
+  samples[1] = 0x21;
+  samples[3] = 0xA0;
+  EXPECT_EQ(DecodeIdcode(samples), 0xFFFFFFFCu);
+
+  // Samples that never arrived stay clear: the high-order bits read 0.
+  std::memset(samples, 0, sizeof samples);
+  for (int k = 0; k < 16; ++k) samples[2 * k + 1] = 0x20;
+  EXPECT_EQ(DecodeIdcode(samples), 0x0000FFFFu);
+}
+
+TEST(ClassifyIdcode, KnownPartsOfAnyRevision) {
+  struct Case {
+    uint32_t code;
+    DeviceMode mode;
+    bool known;
+    const char* text;
+  } cases[] = {
+      {0xF5045093, DEVICE_PROM, true, "Download PROM"},
+      {0x05045093, DEVICE_PROM, true, "Download PROM"},
+      {0x01414093, DEVICE_FPGA, true, "Download FPGA XC3S200"},
+      {0x21414093, DEVICE_FPGA, true, "Download FPGA XC3S200"},
+      {0x0141C093, DEVICE_FPGA, true, "Download FPGA XC3S400"},
+      {0xA141C093, DEVICE_FPGA, true, "Download FPGA XC3S400"},
+      {0x00000000, DEVICE_FPGA, false, "JTAG : not found (0)"},
+      {0xFFFFFFFF, DEVICE_FPGA, false, "JTAG : not found (FFFFFFFF)"},
+      {0x11428093, DEVICE_FPGA, false, "JTAG : not found (11428093)"},
+  };
+  for (const Case& c : cases) {
+    Classification found = ClassifyIdcode(c.code);
+    EXPECT_EQ(found.mode, c.mode) << std::hex << c.code;
+    EXPECT_EQ(found.known, c.known) << std::hex << c.code;
+    EXPECT_STREQ(found.text, c.text);
+  }
+}
+
+struct BoardCase {
+  BoardKind kind;
+  const char* usb;
+  const char* device;
+  DeviceMode mode;
+};
+
+class IdentifyOnBoard : public ::testing::TestWithParam<BoardCase> {};
+
+TEST_P(IdentifyOnBoard, ShowsTheChainAndSetsTheMode) {
+  const BoardCase& c = GetParam();
+  auto board = sim::MakeBoard(c.kind);
+  AppState state;
+  state.link.adapter = board.get();
+  RecordingHost host;
+
+  IdentifyResult result = IdentifyChain(state, host);
+
+  EXPECT_EQ(host.usbLine(), c.usb);
+  EXPECT_EQ(host.deviceLine(), c.device);
+  EXPECT_EQ(state.deviceMode, c.mode);
+  EXPECT_EQ(result.mode, c.mode);
+  EXPECT_TRUE(host.messages.empty());
+  // Every device of the chain was put into its IDCODE instruction.
+  for (const auto& device : board->chain()) {
+    uint32_t idcodeInstruction = device->irLength() == 6 ? sim::Fpga::INSTR_IDCODE
+                                                         : sim::Prom::INSTR_IDCODE;
+    ASSERT_FALSE(device->instructionLog().empty()) << device->name();
+    EXPECT_EQ(device->instructionLog().back(), idcodeInstruction) << device->name();
+    EXPECT_EQ(device->state(), sim::TapState::ShiftDr) << device->name();
+  }
+  if (c.kind != BoardKind::None) {
+    EXPECT_EQ(board->bitMode(), BITMODE_SYNC_BITBANG);
+    EXPECT_EQ(board->directionMask(), 0xDF);
+    EXPECT_EQ(board->lines(), 0x40);  // TCK high, every other output low
+    EXPECT_EQ(board->writeSizes(), (std::vector<uint32_t>{1, 62, 64}));
+  }
+  EXPECT_EQ(board->waitedMilliseconds(), 200u);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Boards, IdentifyOnBoard,
+    ::testing::Values(
+        BoardCase{BoardKind::Prom200, "USB : Connected", "Download PROM", DEVICE_PROM},
+        BoardCase{BoardKind::Prom400, "USB : Connected", "Download PROM", DEVICE_PROM},
+        BoardCase{BoardKind::Xc3s200, "USB : Connected", "Download FPGA XC3S200", DEVICE_FPGA},
+        BoardCase{BoardKind::Xc3s400, "USB : Connected", "Download FPGA XC3S400", DEVICE_FPGA},
+        BoardCase{BoardKind::None, "USB : Not Connected", "JTAG : not found (0)", DEVICE_FPGA},
+        BoardCase{BoardKind::DeadHigh, "USB : Connected", "JTAG : not found (FFFFFFFF)",
+                  DEVICE_FPGA},
+        BoardCase{BoardKind::DeadLow, "USB : Connected", "JTAG : not found (0)",
+                  DEVICE_FPGA}));
+
+TEST(Identify, OtherSiliconRevisionsAreStillRecognised) {
+  auto board = sim::MakeBoard(BoardKind::Prom400);
+  board->prom()->SetVersion(0x0);
+  board->fpga()->SetVersion(0x3);
+  AppState state;
+  state.link.adapter = board.get();
+  RecordingHost host;
+  IdentifyResult result = IdentifyChain(state, host);
+  EXPECT_EQ(result.idcode, 0x05045093u);
+  EXPECT_EQ(host.deviceLine(), "Download PROM");
+  EXPECT_EQ(state.deviceMode, DEVICE_PROM);
+
+  auto fpga = sim::MakeBoard(BoardKind::Xc3s200);
+  fpga->fpga()->SetVersion(0x2);
+  state.link.adapter = fpga.get();
+  IdentifyChain(state, host);
+  EXPECT_EQ(host.deviceLine(), "Download FPGA XC3S200");
+}
+
+TEST(Identify, ConnectClosesFirstAndIdentifiesAgain) {
+  auto board = sim::MakeBoard(BoardKind::Xc3s200);
+  AppState state;
+  state.link.adapter = board.get();
+  RecordingHost host;
+  IdentifyChain(state, host);
+  LinkClose(state.link);
+  IdentifyResult again = IdentifyChain(state, host);
+  EXPECT_EQ(again.openStatus, ADAPTER_OK);
+  EXPECT_EQ(host.deviceLine(), "Download FPGA XC3S200");
+  EXPECT_EQ(board->openCount(), 2u);
+
+  // Without the close the driver refuses a second handle, and nothing is read.
+  IdentifyResult third = IdentifyChain(state, host);
+  EXPECT_NE(third.openStatus, ADAPTER_OK);
+  EXPECT_EQ(host.usbLine(), "USB : Not Connected");
+  EXPECT_EQ(host.deviceLine(), "JTAG : not found (0)");
+}
+
+}  // namespace
+}  // namespace torvane

@@ -1,0 +1,43 @@
+// The end of every download: the operation status texts and the verdict box, decided on
+// what the adapter (and, after a configuration, the FPGA itself) reports.
+#pragma once
+
+#include <cstddef>
+
+#include "procedures/app_state.h"
+#include "procedures/dialog_host.h"
+
+namespace torvane {
+
+enum class DownloadResult {
+  Complete,   // "DOWNLOAD COMPLETE !"
+  Failed,     // "DOWNLOAD FAILED !", the lines released
+  FileError,  // the file was refused before any adapter traffic
+};
+
+constexpr size_t STATUS_MESSAGE_COUNT = 20;
+constexpr size_t STATUS_MESSAGE_SIZE = 60;
+extern const char STATUS_MESSAGES[STATUS_MESSAGE_COUNT][STATUS_MESSAGE_SIZE];
+constexpr size_t STATUS_COMPLETE = 0;
+constexpr size_t STATUS_FAILED = 18;
+constexpr const char* VERDICT_CAPTION = "Operation Status";
+
+// What the FPGA's instruction capture said about its configuration.
+struct DoneCheck {
+  bool believable;  // the capture began 1, 0 as every instruction capture must
+  bool done;
+  bool init;
+  uint8_t capture;  // the six captured bits, first out in bit 0
+};
+
+// Reads the FPGA's DONE flag through an instruction scan that loads BYPASS, from and back
+// to Run-Test/Idle, in synchronous mode. The auxiliary line D0 stays high.
+DoneCheck ReadFpgaDone(AdapterLink& link);
+// The six captured bits from the samples of that scan: TDO alone, TDI being high.
+DoneCheck DecodeDoneCapture(const uint8_t* samples, size_t count);
+
+// Waits, queries the receive count, optionally checks DONE, shows the verdict box and
+// releases the lines after a failure.
+DownloadResult GiveVerdict(AppState& state, DialogHost& host, bool checkFpgaDone);
+
+}  // namespace torvane

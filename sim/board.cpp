@@ -1,0 +1,233 @@
+#include "sim/board.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "link/adapter_link.h"
+#include "sim/fpga.h"
+#include "sim/prom.h"
+
+namespace torvane::sim {
+
+namespace {
+
+constexpr uint8_t LINE_TCK = 0x40;
+constexpr uint8_t LINE_TMS = 0x08;
+constexpr uint8_t LINE_TDI = 0x80;
+constexpr uint8_t LINE_TDO = 0x20;
+constexpr uint8_t BITMODE_RESET = 0;
+// Samples the host has not read yet; beyond this the driver's buffer overruns and drops.
+constexpr size_t RX_CAPACITY = 65536;
+
+struct NamedBoard {
+  const char* name;
+  BoardKind kind;
+};
+
+constexpr NamedBoard BOARD_NAMES[] = {
+    {"xc3s200", BoardKind::Xc3s200}, {"xc3s400", BoardKind::Xc3s400},
+    {"prom", BoardKind::Prom200},    {"prom400", BoardKind::Prom400},
+    {"none", BoardKind::None},       {"dead", BoardKind::DeadHigh},
+    {"dead0", BoardKind::DeadLow},
+};
+
+}  // namespace
+
+bool ParseBoardName(const std::string& name, BoardKind* kind) {
+  for (const NamedBoard& entry : BOARD_NAMES) {
+    if (name == entry.name) {
+      *kind = entry.kind;
+      return true;
+    }
+  }
+  return false;
+}
+
+const char* BoardName(BoardKind kind) {
+  for (const NamedBoard& entry : BOARD_NAMES) {
+    if (entry.kind == kind) return entry.name;
+  }
+  return "?";
+}
+
+Board::Board(BoardKind kind) : kind_(kind) {
+  bool bigFpga = kind == BoardKind::Xc3s400 || kind == BoardKind::Prom400;
+  bool hasFpga = kind == BoardKind::Xc3s200 || kind == BoardKind::Prom200 || bigFpga;
+  if (hasFpga) {
+    auto fpga = bigFpga ? std::make_unique<Fpga>("XC3S400", 0x0141C093)
+                        : std::make_unique<Fpga>("XC3S200", 0x01414093);
+    fpga_ = fpga.get();
+    chain_.push_back(std::move(fpga));
+  }
+  if (kind == BoardKind::Prom200 || kind == BoardKind::Prom400) {
+    auto prom = std::make_unique<Prom>();
+    prom_ = prom.get();
+    chain_.push_back(std::move(prom));
+  }
+  rx_.reserve(RX_CAPACITY);
+}
+
+Board::~Board() = default;
+
+void Board::Replug() {
+  faults_ = FaultPlan{};
+  unplugged_ = false;
+  open_ = false;
+  writeCalls_ = 0;
+  bitMode_ = BITMODE_RESET;
+  lines_ = 0;
+  rx_.clear();
+  rxHead_ = 0;
+  for (auto& device : chain_) device->PowerOn();
+}
+
+bool Board::Usable(AdapterHandle handle) const {
+  return open_ && !unplugged_ && handle == static_cast<const void*>(this);
+}
+
+int Board::Open(const char* description, AdapterHandle* handle) {
+  *handle = nullptr;
+  if (kind_ == BoardKind::None || faults_.failOpen || unplugged_ || description == nullptr ||
+      std::strcmp(description, ADAPTER_DESCRIPTION) != 0) {
+    return ADAPTER_DEVICE_NOT_FOUND;
+  }
+  // The driver keeps one handle per device: a second open of an open device fails.
+  if (open_) {
+    return ADAPTER_DEVICE_NOT_OPENED;
+  }
+  open_ = true;
+  ++openCount_;
+  *handle = this;
+  return ADAPTER_OK;
+}
+
+int Board::SetUsbParameters(AdapterHandle handle, uint32_t, uint32_t) {
+  return Usable(handle) ? ADAPTER_OK : ADAPTER_INVALID_HANDLE;
+}
+
+int Board::SetBitMode(AdapterHandle handle, uint8_t mask, uint8_t mode) {
+  if (!Usable(handle)) return ADAPTER_INVALID_HANDLE;
+  mask_ = mask;
+  bitMode_ = mode;
+  return ADAPTER_OK;
+}
+
+int Board::SetBaudRate(AdapterHandle handle, uint32_t baud) {
+  if (!Usable(handle)) return ADAPTER_INVALID_HANDLE;
+  if (baud == 0 || baud > 3000000) return ADAPTER_INVALID_BAUD_RATE;
+  baud_ = baud;
+  return ADAPTER_OK;
+}
+
+int Board::Purge(AdapterHandle handle, uint32_t mask) {
+  if (!Usable(handle)) return ADAPTER_INVALID_HANDLE;
+  if (mask & PURGE_RX) {
+    rx_.clear();
+    rxHead_ = 0;
+  }
+  return ADAPTER_OK;
+}
+
+bool Board::ChainTdo() const {
+  switch (kind_) {
+    case BoardKind::DeadHigh:
+      return true;
+    case BoardKind::DeadLow:
+      return false;
+    default:
+      return chain_.empty() ? true : chain_.back()->tdo();
+  }
+}
+
+void Board::Queue(uint8_t sample) {
+  if (rx_.size() < RX_CAPACITY) rx_.push_back(sample);
+}
+
+// One byte through the chip: in synchronous mode the lines are sampled just before the
+// byte is applied; in asynchronous mode the chip reads the lines back after applying
+// it, so a download always leaves samples queued for the host.
+void Board::ApplyByte(uint8_t byte) {
+  uint8_t outputs = byte & mask_;
+  uint8_t previous = lines_;
+  if (bitMode_ == BITMODE_SYNC_BITBANG) {
+    Queue(static_cast<uint8_t>((previous & mask_) | (ChainTdo() ? LINE_TDO : 0)));
+  }
+  bool tckBefore = previous & LINE_TCK;
+  bool tckAfter = outputs & LINE_TCK;
+  if (tckBefore && !tckAfter) {
+    for (auto& device : chain_) device->FallingEdge();
+  } else if (!tckBefore && tckAfter) {
+    bool tms = outputs & LINE_TMS;
+    bool tdi = outputs & LINE_TDI;
+    for (auto& device : chain_) {
+      bool out = device->tdo();  // latched at the last falling edge: the next device's TDI
+      device->RisingEdge(tms, tdi);
+      tdi = out;
+    }
+  }
+  lines_ = outputs;
+  if (bitMode_ == BITMODE_ASYNC_BITBANG) {
+    Queue(static_cast<uint8_t>(outputs | (ChainTdo() ? LINE_TDO : 0)));
+  }
+}
+
+int Board::Write(AdapterHandle handle, const uint8_t* data, uint32_t count, uint32_t* written) {
+  *written = 0;
+  ++writeCalls_;
+  if (faults_.unplugAfterWrites != 0 && writeCalls_ > faults_.unplugAfterWrites) {
+    unplugged_ = true;
+  }
+  if (!Usable(handle)) return ADAPTER_INVALID_HANDLE;
+  if (faults_.failWriteFrom != 0 && writeCalls_ >= faults_.failWriteFrom) {
+    return ADAPTER_IO_ERROR;
+  }
+  writeSizes_.push_back(count);
+  // Outside bit-bang mode the bytes would leave as serial data: the pins do not move.
+  if (bitMode_ == BITMODE_SYNC_BITBANG || bitMode_ == BITMODE_ASYNC_BITBANG) {
+    for (uint32_t i = 0; i < count; ++i) ApplyByte(data[i]);
+  }
+  bytesWritten_ += count;
+  *written = count;
+  return ADAPTER_OK;
+}
+
+int Board::GetStatus(AdapterHandle handle, uint32_t* rxQueued, uint32_t* txQueued,
+                     uint32_t* eventStatus) {
+  *rxQueued = 0;
+  *txQueued = 0;
+  *eventStatus = 0;
+  if (!Usable(handle)) return ADAPTER_INVALID_HANDLE;
+  if (faults_.failStatus) return ADAPTER_IO_ERROR;
+  *rxQueued = static_cast<uint32_t>(rx_.size() - rxHead_);
+  return ADAPTER_OK;
+}
+
+int Board::Read(AdapterHandle handle, uint8_t* buffer, uint32_t count, uint32_t* read) {
+  *read = 0;
+  if (!Usable(handle)) return ADAPTER_INVALID_HANDLE;
+  size_t available = rx_.size() - rxHead_;
+  size_t n = std::min<size_t>(count, available);
+  if (faults_.shortReadLimit != 0) n = std::min<size_t>(n, faults_.shortReadLimit);
+  std::memcpy(buffer, rx_.data() + rxHead_, n);
+  rxHead_ += n;
+  if (rxHead_ == rx_.size()) {
+    rx_.clear();
+    rxHead_ = 0;
+  }
+  *read = static_cast<uint32_t>(n);
+  return ADAPTER_OK;
+}
+
+int Board::Close(AdapterHandle handle) {
+  if (!Usable(handle)) return ADAPTER_INVALID_HANDLE;
+  open_ = false;
+  rx_.clear();
+  rxHead_ = 0;
+  return ADAPTER_OK;
+}
+
+void Board::Wait(uint32_t milliseconds) { waited_ += milliseconds; }
+
+std::unique_ptr<Board> MakeBoard(BoardKind kind) { return std::make_unique<Board>(kind); }
+
+}  // namespace torvane::sim

@@ -1,0 +1,109 @@
+// A simulated board behind a simulated FT232R: the adapter seam implemented by a model of
+// the chip's bit-bang modes and a JTAG chain of device models. Deterministic and
+// observable, with faults that can be injected; it models hardware, never the tool.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "link/adapter.h"
+#include "sim/jtag_device.h"
+
+namespace torvane::sim {
+
+class Fpga;
+class Prom;
+
+enum class BoardKind {
+  Xc3s200,   // an XC3S200 alone
+  Xc3s400,   // an XC3S400 alone
+  Prom200,   // TDI, XC3S200, PROM, TDO
+  Prom400,   // TDI, XC3S400, PROM, TDO
+  None,      // no adapter: the open fails
+  DeadHigh,  // an adapter with nothing attached, TDO pulled high
+  DeadLow,   // an adapter with nothing attached, TDO stuck low
+};
+
+// "xc3s200", "xc3s400", "prom", "prom400", "none", "dead", "dead0".
+bool ParseBoardName(const std::string& name, BoardKind* kind);
+const char* BoardName(BoardKind kind);
+
+// Faults injected into the chip. Counts are 1-based call numbers; 0 means never.
+struct FaultPlan {
+  bool failOpen = false;           // the open finds no device
+  uint32_t failWriteFrom = 0;      // this write and every later one fail
+  uint32_t unplugAfterWrites = 0;  // after this many writes every call fails (cable pulled)
+  bool failStatus = false;         // status queries fail
+  uint32_t shortReadLimit = 0;     // a read returns at most this many bytes
+};
+
+class Board : public Adapter {
+ public:
+  explicit Board(BoardKind kind);
+  ~Board() override;
+
+  int Open(const char* description, AdapterHandle* handle) override;
+  int SetUsbParameters(AdapterHandle handle, uint32_t inSize, uint32_t outSize) override;
+  int SetBitMode(AdapterHandle handle, uint8_t mask, uint8_t mode) override;
+  int SetBaudRate(AdapterHandle handle, uint32_t baud) override;
+  int Purge(AdapterHandle handle, uint32_t mask) override;
+  int Write(AdapterHandle handle, const uint8_t* data, uint32_t count, uint32_t* written) override;
+  int GetStatus(AdapterHandle handle, uint32_t* rxQueued, uint32_t* txQueued,
+                uint32_t* eventStatus) override;
+  int Read(AdapterHandle handle, uint8_t* buffer, uint32_t count, uint32_t* read) override;
+  int Close(AdapterHandle handle) override;
+  void Wait(uint32_t milliseconds) override;  // simulated time: returns at once
+
+  BoardKind kind() const { return kind_; }
+  FaultPlan& faults() { return faults_; }
+  // Takes the board back to power-on with the cable plugged in again (faults cleared).
+  void Replug();
+
+  // The chain, TDI side first; empty for the boards without devices.
+  const std::vector<std::unique_ptr<JtagDevice>>& chain() const { return chain_; }
+  Fpga* fpga() const { return fpga_; }
+  Prom* prom() const { return prom_; }  // null on boards without a PROM
+
+  // What the chip saw.
+  bool isOpen() const { return open_; }
+  uint8_t bitMode() const { return bitMode_; }
+  uint8_t directionMask() const { return mask_; }
+  uint32_t baudRate() const { return baud_; }
+  uint8_t lines() const { return lines_; }
+  uint64_t bytesWritten() const { return bytesWritten_; }
+  uint32_t waitedMilliseconds() const { return waited_; }
+  const std::vector<uint32_t>& writeSizes() const { return writeSizes_; }
+  uint32_t openCount() const { return openCount_; }
+
+ private:
+  bool Usable(AdapterHandle handle) const;
+  void ApplyByte(uint8_t byte);
+  bool ChainTdo() const;
+  void Queue(uint8_t sample);
+
+  BoardKind kind_;
+  FaultPlan faults_;
+  std::vector<std::unique_ptr<JtagDevice>> chain_;
+  Fpga* fpga_ = nullptr;
+  Prom* prom_ = nullptr;
+
+  bool open_ = false;
+  bool unplugged_ = false;
+  uint32_t openCount_ = 0;
+  uint32_t writeCalls_ = 0;
+  uint8_t bitMode_ = 0;
+  uint8_t mask_ = 0;
+  uint32_t baud_ = 0;
+  uint8_t lines_ = 0;
+  uint64_t bytesWritten_ = 0;
+  uint32_t waited_ = 0;
+  std::vector<uint32_t> writeSizes_;
+  std::vector<uint8_t> rx_;
+  size_t rxHead_ = 0;
+};
+
+std::unique_ptr<Board> MakeBoard(BoardKind kind);
+
+}  // namespace torvane::sim

@@ -1,0 +1,149 @@
+#include "sim/board.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "link/adapter_link.h"
+#include "link/vectors.h"
+#include "sim/fpga.h"
+#include "sim/prom.h"
+
+namespace torvane::sim {
+namespace {
+
+class BoardTest : public ::testing::Test {
+ protected:
+  void OpenBoard(BoardKind kind, uint8_t mode) {
+    board_ = MakeBoard(kind);
+    ASSERT_EQ(board_->Open(ADAPTER_DESCRIPTION, &handle_), ADAPTER_OK);
+    ASSERT_EQ(board_->SetBitMode(handle_, PIN_DIRECTION_MASK, mode), ADAPTER_OK);
+  }
+  void Send(const std::vector<uint8_t>& bytes) {
+    uint32_t written = 0;
+    ASSERT_EQ(board_->Write(handle_, bytes.data(), static_cast<uint32_t>(bytes.size()), &written),
+              ADAPTER_OK);
+    ASSERT_EQ(written, bytes.size());
+  }
+  std::vector<uint8_t> Drain() {
+    uint32_t rx = 0, tx = 0, ev = 0;
+    EXPECT_EQ(board_->GetStatus(handle_, &rx, &tx, &ev), ADAPTER_OK);
+    std::vector<uint8_t> samples(rx);
+    uint32_t read = 0;
+    EXPECT_EQ(board_->Read(handle_, samples.data(), rx, &read), ADAPTER_OK);
+    samples.resize(read);
+    return samples;
+  }
+  // Clocks vectors through the chip as the link would.
+  void Clock(const std::vector<PinVector>& vectors) {
+    std::vector<uint8_t> bytes(2 * vectors.size());
+    ExpandInto(vectors.data(), vectors.size(), bytes.data());
+    Send(bytes);
+  }
+
+  std::unique_ptr<Board> board_;
+  AdapterHandle handle_ = nullptr;
+};
+
+TEST_F(BoardTest, OpensOnlyByTheAdapterDescription) {
+  Board board(BoardKind::Xc3s200);
+  AdapterHandle handle = nullptr;
+  EXPECT_EQ(board.Open("FT232R USB", &handle), ADAPTER_DEVICE_NOT_FOUND);
+  EXPECT_EQ(handle, nullptr);
+  EXPECT_EQ(board.Open(ADAPTER_DESCRIPTION, &handle), ADAPTER_OK);
+  EXPECT_NE(handle, nullptr);
+
+  Board none(BoardKind::None);
+  EXPECT_EQ(none.Open(ADAPTER_DESCRIPTION, &handle), ADAPTER_DEVICE_NOT_FOUND);
+}
+
+TEST_F(BoardTest, EveryCallOnAnInvalidHandleFails) {
+  Board board(BoardKind::Xc3s200);
+  uint8_t byte = 0;
+  uint32_t n = 7, tx = 7, ev = 7;
+  EXPECT_EQ(board.SetUsbParameters(nullptr, 16384, 0), ADAPTER_INVALID_HANDLE);
+  EXPECT_EQ(board.SetBitMode(nullptr, 0xDF, 4), ADAPTER_INVALID_HANDLE);
+  EXPECT_EQ(board.SetBaudRate(nullptr, 921600), ADAPTER_INVALID_HANDLE);
+  EXPECT_EQ(board.Purge(nullptr, PURGE_RX), ADAPTER_INVALID_HANDLE);
+  EXPECT_EQ(board.Write(nullptr, &byte, 1, &n), ADAPTER_INVALID_HANDLE);
+  EXPECT_EQ(n, 0u);
+  EXPECT_EQ(board.GetStatus(nullptr, &n, &tx, &ev), ADAPTER_INVALID_HANDLE);
+  EXPECT_EQ(n, 0u);
+  EXPECT_EQ(board.Read(nullptr, &byte, 1, &n), ADAPTER_INVALID_HANDLE);
+  EXPECT_EQ(board.Close(nullptr), ADAPTER_INVALID_HANDLE);
+  EXPECT_EQ(board.bytesWritten(), 0u);
+}
+
+TEST_F(BoardTest, SynchronousModeSamplesTheLinesBeforeEachByte) {
+  OpenBoard(BoardKind::Xc3s200, BITMODE_SYNC_BITBANG);
+  // TDO floats high outside the shift states; D5 is an input and never reads back as driven.
+  Send({0x0E, 0x8A, 0x20});
+  EXPECT_EQ(Drain(), (std::vector<uint8_t>{0x20, 0x2E, 0xAA}));
+  EXPECT_EQ(board_->lines(), 0x00);
+}
+
+TEST_F(BoardTest, AsynchronousModeReadsTheLinesBackAfterEachByte) {
+  OpenBoard(BoardKind::Xc3s200, BITMODE_ASYNC_BITBANG);
+  Send({0x0E, 0x01});
+  EXPECT_EQ(Drain(), (std::vector<uint8_t>{0x2E, 0x21}));
+}
+
+TEST_F(BoardTest, PurgeDropsQueuedSamplesAndLinesPersistAcrossModes) {
+  OpenBoard(BoardKind::Xc3s200, BITMODE_SYNC_BITBANG);
+  Send({0x0E, 0x0E});
+  ASSERT_EQ(board_->Purge(handle_, PURGE_RX), ADAPTER_OK);
+  EXPECT_TRUE(Drain().empty());
+  ASSERT_EQ(board_->SetBitMode(handle_, PIN_DIRECTION_MASK, BITMODE_ASYNC_BITBANG), ADAPTER_OK);
+  EXPECT_EQ(board_->lines(), 0x0E);
+}
+
+TEST_F(BoardTest, ChainShiftsInstructionsTdiFirstAndReadsTheLastDevice) {
+  OpenBoard(BoardKind::Prom200, BITMODE_SYNC_BITBANG);
+  // Reset, then to Shift-IR; 14 bits, first-clocked first: PROM 0xFF then FPGA 0x05.
+  std::vector<PinVector> scan = {0x08, 0x08, 0x08, 0x08, 0x08, 0x00, 0x08, 0x08, 0x00, 0x00};
+  for (int i = 0; i < 8; ++i) scan.push_back(PIN_TDI);
+  const int fpgaBits[6] = {1, 0, 1, 0, 0, 0};
+  for (int i = 0; i < 6; ++i) {
+    scan.push_back(static_cast<PinVector>((fpgaBits[i] ? PIN_TDI : 0) | (i == 5 ? PIN_TMS : 0)));
+  }
+  scan.push_back(PIN_TMS);  // Update-IR
+  scan.push_back(0x00);     // Run-Test/Idle
+  Clock(scan);
+  EXPECT_EQ(board_->fpga()->instruction(), Fpga::INSTR_CFG_IN);
+  EXPECT_EQ(board_->prom()->instruction(), Prom::INSTR_BYPASS);
+  EXPECT_EQ(board_->fpga()->state(), TapState::RunTestIdle);
+}
+
+TEST_F(BoardTest, InjectedFaults) {
+  OpenBoard(BoardKind::Xc3s200, BITMODE_SYNC_BITBANG);
+  uint8_t byte = 0x0E;
+  uint32_t n = 0;
+  board_->faults().failWriteFrom = 2;
+  EXPECT_EQ(board_->Write(handle_, &byte, 1, &n), ADAPTER_OK);
+  EXPECT_EQ(board_->Write(handle_, &byte, 1, &n), ADAPTER_IO_ERROR);
+  EXPECT_EQ(board_->Write(handle_, &byte, 1, &n), ADAPTER_IO_ERROR);
+
+  board_->Replug();
+  ASSERT_EQ(board_->Open(ADAPTER_DESCRIPTION, &handle_), ADAPTER_OK);
+  board_->faults().unplugAfterWrites = 1;
+  EXPECT_EQ(board_->Write(handle_, &byte, 1, &n), ADAPTER_OK);
+  EXPECT_EQ(board_->Write(handle_, &byte, 1, &n), ADAPTER_INVALID_HANDLE);
+  uint32_t rx = 0, tx = 0, ev = 0;
+  EXPECT_NE(board_->GetStatus(handle_, &rx, &tx, &ev), ADAPTER_OK);
+  AdapterHandle again = nullptr;
+  EXPECT_NE(board_->Open(ADAPTER_DESCRIPTION, &again), ADAPTER_OK);
+
+  board_->Replug();
+  ASSERT_EQ(board_->Open(ADAPTER_DESCRIPTION, &handle_), ADAPTER_OK);
+  ASSERT_EQ(board_->SetBitMode(handle_, PIN_DIRECTION_MASK, BITMODE_SYNC_BITBANG), ADAPTER_OK);
+  Send({1, 2, 3, 4});
+  board_->faults().shortReadLimit = 3;
+  board_->faults().failStatus = true;
+  EXPECT_EQ(board_->GetStatus(handle_, &rx, &tx, &ev), ADAPTER_IO_ERROR);
+  uint8_t samples[4];
+  EXPECT_EQ(board_->Read(handle_, samples, 4, &n), ADAPTER_OK);
+  EXPECT_EQ(n, 3u);
+}
+
+}  // namespace
+}  // namespace torvane::sim

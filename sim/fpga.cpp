@@ -1,0 +1,151 @@
+#include "sim/fpga.h"
+
+namespace torvane::sim {
+
+namespace {
+
+// Configuration registers and commands, as the packets address them.
+constexpr uint32_t REG_FDRI = 2;
+constexpr uint32_t REG_CMD = 4;
+constexpr uint32_t REG_IDCODE = 14;
+constexpr uint32_t CMD_START = 5;
+constexpr uint32_t CMD_DESYNC = 13;
+constexpr uint32_t OP_WRITE = 2;
+
+// Instruction capture, first bit out first: 1, 0, ISC_DONE, ISC_ENABLED, INIT, DONE.
+constexpr uint32_t CAPTURE_FIXED = 0x01;
+constexpr uint32_t CAPTURE_ISC_DONE = 0x04;
+constexpr uint32_t CAPTURE_INIT = 0x10;
+constexpr uint32_t CAPTURE_DONE = 0x20;
+
+}  // namespace
+
+Fpga::Fpga(const char* name, uint32_t idcode)
+    : JtagDevice(name, 6, idcode, INSTR_IDCODE, INSTR_BYPASS) {}
+
+void Fpga::PowerOn() {
+  JtagDevice::PowerOn();
+  bits_.clear();
+  bitCount_ = 0;
+  ClearConfiguration();
+  startups_ = 0;
+}
+
+void Fpga::ClearConfiguration() {
+  window_ = 0;
+  wordBits_ = 0;
+  synced_ = false;
+  register_ = 0;
+  wordsLeft_ = 0;
+  writing_ = false;
+  configError_ = false;
+  idChecked_ = false;
+  startupArmed_ = false;
+  startupClocks_ = 0;
+  done_ = false;
+  frameWords_ = 0;
+}
+
+uint32_t Fpga::CaptureInstruction() {
+  uint32_t capture = CAPTURE_FIXED;
+  if (!configError_) capture |= CAPTURE_INIT;
+  if (done_) capture |= CAPTURE_DONE | CAPTURE_ISC_DONE;
+  return capture;
+}
+
+void Fpga::OnInstruction(uint32_t instruction) {
+  if (instruction == INSTR_JPROGRAM) {
+    ClearConfiguration();  // the configuration memory is cleared and DONE falls
+  }
+  if (instruction == INSTR_CFG_IN) {
+    // A new load hunts for the sync word again; a configured part keeps running until
+    // a new start-up, as the real configuration logic does.
+    window_ = 0;
+    wordBits_ = 0;
+    synced_ = false;
+    wordsLeft_ = 0;
+  }
+}
+
+void Fpga::ShiftData(bool tdi) {
+  if ((bitCount_ & 7) == 0) {
+    bits_.push_back(0);
+  }
+  if (tdi) {
+    bits_.back() |= static_cast<uint8_t>(0x80 >> (bitCount_ & 7));
+  }
+  ++bitCount_;
+  window_ = (window_ << 1) | (tdi ? 1u : 0u);
+  if (!synced_) {
+    if (window_ == SYNC_WORD) {
+      synced_ = true;
+      wordBits_ = 0;
+    }
+    return;
+  }
+  if (++wordBits_ == 32) {
+    wordBits_ = 0;
+    ProcessWord(window_);
+  }
+}
+
+void Fpga::ProcessWord(uint32_t word) {
+  if (wordsLeft_ > 0) {
+    --wordsLeft_;
+    if (writing_) {
+      WriteRegister(register_, word);
+    }
+    return;
+  }
+  uint32_t type = word >> 29;
+  uint32_t op = (word >> 27) & 3;
+  if (type == 1) {
+    register_ = (word >> 13) & 0x3FFF;
+    wordsLeft_ = word & 0x7FF;
+  } else if (type == 2) {
+    wordsLeft_ = word & 0x07FFFFFF;  // a long write to the register of the type-1 before it
+  } else {
+    configError_ = true;  // not a packet: the configuration logic flags the error
+    synced_ = false;
+    return;
+  }
+  writing_ = op == OP_WRITE;
+}
+
+void Fpga::WriteRegister(uint32_t reg, uint32_t value) {
+  switch (reg) {
+    case REG_FDRI:
+      ++frameWords_;
+      break;
+    case REG_IDCODE:
+      idChecked_ = true;
+      if (((value ^ idcode()) & 0x0FFFFFFF) != 0) {
+        configError_ = true;  // a bitstream for another part: INIT falls, no start-up
+      }
+      break;
+    case REG_CMD:
+      if (value == CMD_START && !configError_) {
+        startupArmed_ = true;
+        startupClocks_ = 0;
+      } else if (value == CMD_DESYNC) {
+        synced_ = false;
+        window_ = 0;
+      }
+      break;
+    default:
+      break;
+  }
+}
+
+void Fpga::OnIdleClock() {
+  if (instruction() != INSTR_JSTART || !startupArmed_ || configError_) {
+    return;
+  }
+  if (++startupClocks_ == STARTUP_CLOCKS) {
+    done_ = true;
+    startupArmed_ = false;
+    ++startups_;
+  }
+}
+
+}  // namespace torvane::sim

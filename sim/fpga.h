@@ -1,0 +1,71 @@
+// A Spartan-3 FPGA as its JTAG port sees it: the configuration port behind CFG_IN, a
+// configuration engine that follows the bitstream's packets far enough to check the
+// device ID and arm start-up, and the start-up sequence clocked by JSTART.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "sim/jtag_device.h"
+
+namespace torvane::sim {
+
+class Fpga : public JtagDevice {
+ public:
+  static constexpr uint32_t INSTR_CFG_IN = 0x05;
+  static constexpr uint32_t INSTR_IDCODE = 0x09;
+  static constexpr uint32_t INSTR_JPROGRAM = 0x0B;
+  static constexpr uint32_t INSTR_JSTART = 0x0C;
+  static constexpr uint32_t INSTR_BYPASS = 0x3F;
+  static constexpr uint32_t SYNC_WORD = 0xAA995566;
+  // Start-up runs through its eight phases on TCK in Run-Test/Idle under JSTART.
+  static constexpr uint32_t STARTUP_CLOCKS = 8;
+
+  Fpga(const char* name, uint32_t idcode);
+
+  // Every bit shifted into the configuration port, packed most significant bit first.
+  const std::vector<uint8_t>& configBits() const { return bits_; }
+  uint64_t configBitCount() const { return bitCount_; }
+  bool done() const { return done_; }
+  bool initHigh() const { return !configError_; }
+  bool configError() const { return configError_; }
+  bool idChecked() const { return idChecked_; }
+  bool startupArmed() const { return startupArmed_; }
+  uint64_t frameWords() const { return frameWords_; }
+  uint32_t startups() const { return startups_; }  // completed start-up sequences
+
+  void PowerOn() override;
+
+ protected:
+  uint32_t CaptureInstruction() override;
+  void OnInstruction(uint32_t instruction) override;
+  bool ModelsInstruction(uint32_t instruction) const override {
+    return instruction == INSTR_CFG_IN;
+  }
+  void ShiftData(bool tdi) override;
+  void OnIdleClock() override;
+
+ private:
+  void ClearConfiguration();
+  void ProcessWord(uint32_t word);
+  void WriteRegister(uint32_t reg, uint32_t value);
+
+  std::vector<uint8_t> bits_;
+  uint64_t bitCount_ = 0;
+  uint32_t window_ = 0;  // the last 32 bits, for the sync word and for packet words
+  int wordBits_ = 0;
+  bool synced_ = false;
+  uint32_t register_ = 0;
+  uint32_t wordsLeft_ = 0;
+  bool writing_ = false;
+
+  bool configError_ = false;
+  bool idChecked_ = false;
+  bool startupArmed_ = false;
+  uint32_t startupClocks_ = 0;
+  bool done_ = false;
+  uint64_t frameWords_ = 0;
+  uint32_t startups_ = 0;
+};
+
+}  // namespace torvane::sim

@@ -1,0 +1,81 @@
+// The XCF02S configuration PROM as its JTAG port sees it: ISC mode, the 16-bit address
+// register, the 4096-bit data register, erase and block programming that take effect
+// only after their Run-Test/Idle clocks, and the 2 Mbit flash array itself.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "sim/jtag_device.h"
+
+namespace torvane::sim {
+
+class Prom : public JtagDevice {
+ public:
+  static constexpr uint32_t IDCODE = 0xF5045093;
+  static constexpr uint32_t INSTR_IDCODE = 0xFE;
+  static constexpr uint32_t INSTR_BYPASS = 0xFF;
+  static constexpr uint32_t INSTR_ISC_ENABLE = 0xE8;
+  static constexpr uint32_t INSTR_ISC_DISABLE = 0xF0;
+  static constexpr uint32_t INSTR_ISC_ADDRESS_SHIFT = 0xEB;
+  static constexpr uint32_t INSTR_ISC_ERASE = 0xEC;
+  static constexpr uint32_t INSTR_ISC_DATA_SHIFT = 0xED;
+  static constexpr uint32_t INSTR_ISC_PROGRAM = 0xEA;
+  static constexpr uint32_t INSTR_FINISH = 0x0A;
+
+  static constexpr uint32_t BLOCK_BYTES = 512;
+  static constexpr uint32_t BLOCK_COUNT = 512;
+  static constexpr uint32_t BLOCK_ADDRESS_UNITS = 0x20;  // address step of one block
+  // Run-Test/Idle clocks the flash needs before an erase or a block program is done.
+  static constexpr uint32_t ERASE_CLOCKS = 20000;
+  static constexpr uint32_t PROGRAM_CLOCKS = 128;
+
+  Prom();
+
+  const std::vector<uint8_t>& memory() const { return memory_; }
+  void Fill(uint8_t value);  // the array as it left the factory or a previous design
+  bool iscMode() const { return iscMode_; }
+  uint16_t address() const { return address_; }
+  uint32_t erases() const { return erases_; }
+  uint32_t lastEraseClocks() const { return lastEraseClocks_; }  // clocks the last erase had
+  // Block addresses of each completed program, in order.
+  const std::vector<uint16_t>& programmedAddresses() const { return programmed_; }
+  uint32_t programsPastEnd() const { return programsPastEnd_; }
+  uint32_t programsCutShort() const { return cutShort_; }  // left before their clocks
+  uint32_t finishes() const { return finishes_; }
+
+  void PowerOn() override;
+
+ protected:
+  void OnInstruction(uint32_t instruction) override;
+  bool ModelsInstruction(uint32_t instruction) const override;
+  void CaptureData() override {}
+  void ShiftData(bool tdi) override;
+  bool DataOut() const override;
+  void UpdateData() override;
+  void OnIdleClock() override;
+  void OnTestLogicReset() override { EndOperation(); }
+
+ private:
+  enum class Operation { None, Erase, Program };
+  void EndOperation();
+  void ProgramBlock();
+
+  std::vector<uint8_t> memory_;
+  bool iscMode_ = false;
+  uint16_t addressShift_ = 0;
+  uint16_t address_ = 0;
+  std::vector<uint8_t> dataRing_;  // the data register as shifted, one bit an entry
+  size_t ringHead_ = 0;            // the oldest bit: nearest TDO
+  std::vector<uint8_t> dataRegister_;  // 512 bytes as last updated
+  Operation operation_ = Operation::None;
+  uint32_t operationClocks_ = 0;
+  uint32_t erases_ = 0;
+  uint32_t lastEraseClocks_ = 0;
+  std::vector<uint16_t> programmed_;
+  uint32_t programsPastEnd_ = 0;
+  uint32_t cutShort_ = 0;
+  uint32_t finishes_ = 0;
+};
+
+}  // namespace torvane::sim
