@@ -8,6 +8,9 @@
 #include <deque>
 
 #include "sim/board.h"
+#include "sim/fpga.h"
+#include "tools/make_bitstream.h"
+#include "ui/core_downloads.h"
 #include "ui/qt/configure_window.h"
 
 using torvane::AppState;
@@ -218,6 +221,29 @@ class ConfigureWindowTest : public QObject {
     QCOMPARE(presenter.shown.size(), size_t{1});
     QCOMPARE(presenter.shown[0].icon, MessageIcon::Information);
     QCOMPARE(presenter.shown[0].caption, QString("Operation Status"));
+  }
+
+  void browseAndDownloadConfigureTheFpga() {
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    QByteArray file = dir.filePath("top.bit").toLocal8Bit();
+    QVERIFY(torvane::WriteBitFile(file.constData(), torvane::BitstreamOptions{}));
+    auto board = MakeBoard(BoardKind::Xc3s200);
+    AppState state;
+    state.link.adapter = board.get();
+    RecordingPresenter presenter;
+    presenter.answers = {QString::fromLocal8Bit(file)};
+    ConfigureWindow window(state, CoreDownloadProcedures(), presenter);
+    window.show();
+
+    QTest::mouseClick(Get<QPushButton>(window, torvane::IDC_BROWSE), Qt::LeftButton);
+    QTest::mouseClick(Get<QPushButton>(window, torvane::IDC_DOWNLOAD), Qt::LeftButton);
+    QCOMPARE(presenter.shown.size(), size_t{1});
+    QCOMPARE(presenter.shown[0].text, QString("DOWNLOAD COMPLETE !"));
+    QCOMPARE(presenter.shown[0].icon, MessageIcon::Information);
+    QVERIFY(board->fpga()->done());
+    auto* bar = Get<QProgressBar>(window, torvane::IDC_PROGRESS);
+    QCOMPARE(bar->value(), bar->maximum());
   }
 
   void progressPastTheEndFillsTheBarAndAnEmptyRangeStaysEmpty() {
