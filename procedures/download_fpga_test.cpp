@@ -1,0 +1,194 @@
+#include "procedures/download_fpga.h"
+
+#include <gtest/gtest.h>
+
+#include "link/vectors.h"
+#include "sim/fpga.h"
+#include "tests/support/download_fixture.h"
+
+namespace torvane {
+namespace {
+
+using sim::BoardKind;
+using testing::DownloadTest;
+
+class FpgaDownload : public DownloadTest {
+ protected:
+  const testing::RecordedMessage& Verdict() const { return host_.messages.back(); }
+};
+
+// The bits that reached the configuration port, as bytes, most significant bit first.
+std::vector<uint8_t> CollectedBytes(const sim::Fpga& fpga, size_t count) {
+  const auto& bits = fpga.configBits();
+  return std::vector<uint8_t>(bits.begin(), bits.begin() + static_cast<std::ptrdiff_t>(count));
+}
+
+TEST_F(FpgaDownload, ConfiguresTheFpgaAndReportsComplete) {
+  for (auto [kind, part] : {std::pair{BoardKind::Xc3s200, BitPart::XC3S200},
+                            std::pair{BoardKind::Xc3s400, BitPart::XC3S400}}) {
+    Connect(kind);
+    BitstreamOptions options;
+    options.part = part;
+    SelectFile(options);
+    size_t size = PartDataSize(part);
+
+    EXPECT_EQ(DownloadFpga(state_, host_), DownloadResult::Complete);
+
+    const sim::Fpga& fpga = *board_->fpga();
+    // Every data bit in file order, then the single 0 bit of the start-up table's exit.
+    ASSERT_EQ(fpga.configBitCount(), 8 * size + 1);
+    EXPECT_EQ(CollectedBytes(fpga, size), DataSection(size));
+    EXPECT_EQ(fpga.configBits().back() & 0x80, 0);
+    EXPECT_TRUE(fpga.done());
+    ASSERT_EQ(host_.messages.size(), 1u);
+    EXPECT_EQ(Verdict().text, "DOWNLOAD COMPLETE !");
+    EXPECT_EQ(Verdict().caption, "Operation Status");
+    EXPECT_EQ(Verdict().icon, MessageIcon::Information);
+    EXPECT_EQ(Verdict().owner, MessageOwner::Dialog);
+    EXPECT_EQ(board_->baudRate(), 921600u);
+    EXPECT_EQ(board_->lines() & 0x01, 0x01);  // D0 stays high after start-up
+    host_.messages.clear();
+    state_.lastReportedOffset = 0;
+  }
+}
+
+TEST_F(FpgaDownload, ABitstreamForAnotherPartFails) {
+  Connect(BoardKind::Xc3s200);
+  BitstreamOptions options;
+  options.part = BitPart::XC3S400;
+  SelectFile(options);
+  EXPECT_EQ(DownloadFpga(state_, host_), DownloadResult::Failed);
+  EXPECT_FALSE(board_->fpga()->done());
+  EXPECT_TRUE(board_->fpga()->configError());
+  EXPECT_EQ(Verdict().text, "DOWNLOAD FAILED !");
+  EXPECT_EQ(Verdict().icon, MessageIcon::Error);
+  EXPECT_EQ(board_->lines(), PIN_DIRECTION_MASK);  // every output high after the box
+}
+
+TEST_F(FpgaDownload, NoAdapterFailsAndStillReleasesTheLines) {
+  Connect(BoardKind::None, /*traced=*/true);
+  SelectRawFile(100);
+  EXPECT_EQ(DownloadFpga(state_, host_), DownloadResult::Failed);
+  EXPECT_EQ(Verdict().text, "DOWNLOAD FAILED !");
+  std::vector<std::string> trace = TraceLines();
+  ASSERT_FALSE(trace.empty());
+  EXPECT_EQ(trace.back(), "write FF");
+  // The failed preamble skipped the data: the start-up table follows it directly.
+  std::vector<std::string> writes;
+  for (const std::string& line : trace) {
+    if (line.rfind("write ", 0) == 0) writes.push_back(line);
+  }
+  ASSERT_GE(writes.size(), 3u);
+  EXPECT_EQ(writes[writes.size() - 2].size(), std::string("write ").size() + 2 * 82);
+  EXPECT_EQ(writes[writes.size() - 3].size(), std::string("write ").size() + 2 * 40);
+}
+
+TEST_F(FpgaDownload, DataOfAnExactMultipleEndsWithAnEmptyPass) {
+  Connect(BoardKind::Xc3s200);
+  SelectRawFile(1024);
+  uint32_t headerSize = static_cast<uint32_t>(data_.size() - 1024);
+  DownloadFpga(state_, host_);
+  EXPECT_EQ(DownloadWrites()[0], 40u);
+  EXPECT_EQ(DownloadWrites()[1], 8192u);
+  EXPECT_EQ(DownloadWrites()[2], 8192u);
+  EXPECT_EQ(DownloadWrites()[3], 82u);
+  ASSERT_EQ(host_.ranges.size(), 1u);
+  EXPECT_EQ(host_.ranges[0], std::make_pair(0u, 1024u));
+  // The position is the file offset, header included; the last pass only moves the bar.
+  EXPECT_EQ(host_.positions, (std::vector<uint32_t>{0, headerSize + 512, headerSize + 1024,
+                                                    headerSize + 1024}));
+  EXPECT_EQ(state_.lastReportedOffset, headerSize + 1024);
+
+  // The next download starts its bar where the last one ended.
+  host_.positions.clear();
+  DownloadFpga(state_, host_);
+  EXPECT_EQ(host_.positions.front(), headerSize + 1024);
+}
+
+TEST_F(FpgaDownload, OneDataByteIs138BytesBeforeTheVerdict) {
+  Connect(BoardKind::Xc3s200);
+  SelectRawFile(1);
+  DownloadFpga(state_, host_);
+  std::vector<uint32_t> writes = DownloadWrites();
+  ASSERT_GE(writes.size(), 3u);
+  EXPECT_EQ(writes[0] + writes[1] + writes[2], 138u);
+  EXPECT_EQ(writes[1], 16u);
+  EXPECT_EQ(board_->fpga()->configBitCount(), 9u);
+  // Random data never starts the FPGA: DONE stays low and the verdict says so.
+  EXPECT_EQ(Verdict().text, "DOWNLOAD FAILED !");
+}
+
+TEST_F(FpgaDownload, ABadHeaderStopsBeforeAnyTraffic) {
+  Connect(BoardKind::Xc3s200);
+  BitstreamOptions options;
+  options.defect = BitDefect::MissingKey;
+  SelectFile(options);
+  EXPECT_EQ(DownloadFpga(state_, host_), DownloadResult::FileError);
+  EXPECT_TRUE(DownloadWrites().empty());
+  ASSERT_EQ(host_.messages.size(), 1u);
+  EXPECT_EQ(host_.messages[0].text, "Wrong file format!");
+
+  host_.messages.clear();
+  std::snprintf(state_.path, sizeof state_.path, "%s", (dir_ / "missing.bit").string().c_str());
+  EXPECT_EQ(DownloadFpga(state_, host_), DownloadResult::FileError);
+  EXPECT_TRUE(DownloadWrites().empty());
+  EXPECT_EQ(host_.messages[0].text, "File not Found !");
+}
+
+TEST_F(FpgaDownload, AFailedPreambleSkipsTheData) {
+  Connect(BoardKind::Xc3s200);
+  SelectRawFile(2000);
+  board_->faults().failWriteFrom = static_cast<uint32_t>(writesAfterIdentify_ + 1);
+  EXPECT_EQ(DownloadFpga(state_, host_), DownloadResult::Failed);
+  EXPECT_EQ(board_->fpga()->configBitCount(), 0u);
+  EXPECT_TRUE(DownloadWrites().empty());
+}
+
+TEST_F(FpgaDownload, ASecondDownloadIntoARunningFpgaStaysConfigured) {
+  Connect(BoardKind::Xc3s400);
+  BitstreamOptions options;
+  options.part = BitPart::XC3S400;
+  SelectFile(options);
+  ASSERT_EQ(DownloadFpga(state_, host_), DownloadResult::Complete);
+  EXPECT_EQ(DownloadFpga(state_, host_), DownloadResult::Complete);
+  EXPECT_EQ(board_->fpga()->startups(), 2u);
+  EXPECT_TRUE(board_->fpga()->done());
+}
+
+TEST(DoneCapture, OnlyACaptureStartingOneZeroIsBelieved) {
+  // TDO in sample 9 + 2i carries capture bit i; other lines (TDI, D0) may be high.
+  auto samples = [](uint8_t capture) {
+    std::vector<uint8_t> s(24, 0x81);
+    for (int i = 0; i < 6; ++i) {
+      if (capture & (1 << i)) s[9 + 2 * i] |= 0x20;
+    }
+    return s;
+  };
+  std::vector<uint8_t> done = samples(0x31);
+  DoneCheck check = DecodeDoneCapture(done.data(), done.size());
+  EXPECT_TRUE(check.believable);
+  EXPECT_TRUE(check.done);
+  EXPECT_TRUE(check.init);
+
+  std::vector<uint8_t> notDone = samples(0x11);
+  EXPECT_FALSE(DecodeDoneCapture(notDone.data(), notDone.size()).done);
+
+  std::vector<uint8_t> stuckHigh = samples(0x3F);
+  EXPECT_FALSE(DecodeDoneCapture(stuckHigh.data(), stuckHigh.size()).believable);
+  EXPECT_FALSE(DecodeDoneCapture(stuckHigh.data(), stuckHigh.size()).done);
+
+  std::vector<uint8_t> stuckLow = samples(0x00);
+  EXPECT_FALSE(DecodeDoneCapture(stuckLow.data(), stuckLow.size()).believable);
+
+  // Samples that never arrived are not a capture.
+  EXPECT_FALSE(DecodeDoneCapture(done.data(), 15).believable);
+}
+
+TEST(StatusMessages, TheVerdictRowsAndTheTableSize) {
+  EXPECT_STREQ(STATUS_MESSAGES[STATUS_COMPLETE], "DOWNLOAD COMPLETE !");
+  EXPECT_STREQ(STATUS_MESSAGES[STATUS_FAILED], "DOWNLOAD FAILED !");
+  EXPECT_STREQ(STATUS_MESSAGES[19], "UNEXPECTED EOF !");
+}
+
+}  // namespace
+}  // namespace torvane

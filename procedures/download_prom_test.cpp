@@ -1,0 +1,154 @@
+#include "procedures/download_prom.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "sim/fpga.h"
+#include "sim/prom.h"
+#include "tests/support/download_fixture.h"
+
+namespace torvane {
+namespace {
+
+using sim::BoardKind;
+using testing::DownloadTest;
+
+class PromDownload : public DownloadTest {
+ protected:
+  void SetUp() override {
+    Connect(BoardKind::Prom200);
+    board_->prom()->Fill(0x00);  // a previous design: nothing reads as erased
+  }
+  const sim::Prom& prom() const { return *board_->prom(); }
+  std::vector<uint8_t> Block(uint32_t index) const {
+    auto begin = prom().memory().begin() + index * PROM_BLOCK_BYTES;
+    return std::vector<uint8_t>(begin, begin + PROM_BLOCK_BYTES);
+  }
+  // The file's data padded with 0xFF to whole blocks, as the flash should hold it.
+  std::vector<uint8_t> Padded(size_t dataSize, size_t blocks) const {
+    std::vector<uint8_t> expected = DataSection(dataSize);
+    expected.resize(blocks * PROM_BLOCK_BYTES, 0xFF);
+    return expected;
+  }
+  std::vector<uint8_t> Memory(size_t blocks) const {
+    return std::vector<uint8_t>(prom().memory().begin(),
+                                prom().memory().begin() + blocks * PROM_BLOCK_BYTES);
+  }
+  bool RestIsErased(size_t fromBlock) const {
+    return std::all_of(prom().memory().begin() + fromBlock * PROM_BLOCK_BYTES,
+                       prom().memory().end(), [](uint8_t b) { return b == 0xFF; });
+  }
+};
+
+TEST_F(PromDownload, ProgramsTheDataPaddedInAddressedBlocks) {
+  SelectRawFile(1300);
+  EXPECT_EQ(DownloadProm(state_, host_), DownloadResult::Complete);
+  EXPECT_EQ(prom().erases(), 1u);
+  EXPECT_GE(prom().lastEraseClocks(), sim::Prom::ERASE_CLOCKS);
+  EXPECT_EQ(prom().programmedAddresses(), (std::vector<uint16_t>{0x0000, 0x0020, 0x0040}));
+  EXPECT_EQ(prom().programsCutShort(), 0u);
+  EXPECT_EQ(Memory(3), Padded(1300, 3));
+  EXPECT_TRUE(RestIsErased(3));
+  EXPECT_EQ(prom().finishes(), 1u);
+  ASSERT_EQ(host_.messages.size(), 1u);
+  EXPECT_EQ(host_.messages[0].text, "DOWNLOAD COMPLETE !");
+  EXPECT_EQ(host_.messages[0].caption, "Operation Status");
+  EXPECT_EQ(board_->lines(), 0x48);  // TMS and TCK high after the final reset
+  // The FPGA held BYPASS through every PROM scan.
+  for (uint32_t instruction : board_->fpga()->instructionLog()) {
+    if (instruction != sim::Fpga::INSTR_IDCODE) {
+      EXPECT_EQ(instruction, sim::Fpga::INSTR_BYPASS);
+    }
+  }
+}
+
+TEST_F(PromDownload, WholeBlocksGetOneMoreBlockOfOnes) {
+  for (size_t size : {size_t{0}, size_t{1024}}) {
+    SetUp();
+    SelectRawFile(size);
+    DownloadProm(state_, host_);
+    size_t blocks = size / PROM_BLOCK_BYTES + 1;
+    ASSERT_EQ(prom().programmedAddresses().size(), blocks) << size;
+    EXPECT_EQ(prom().programmedAddresses().back(), (blocks - 1) * BLOCK_ADDRESS_STEP);
+    EXPECT_EQ(Memory(blocks), Padded(size, blocks));
+    EXPECT_EQ(prom().erases(), 1u);
+    EXPECT_EQ(prom().finishes(), 1u);
+  }
+}
+
+TEST_F(PromDownload, ProgressThroughTheFourPhases) {
+  SelectRawFile(1300);
+  DownloadProm(state_, host_);
+  ASSERT_EQ(host_.ranges, (std::vector<std::pair<uint32_t, uint32_t>>{{0, 100}}));
+  const std::vector<uint32_t>& p = host_.positions;
+  ASSERT_EQ(p.size(), 3 * WAIT_WRITES + 3);
+  EXPECT_EQ(p[0], 0u);
+  EXPECT_EQ(p[WAIT_WRITES - 1], 24u);
+  EXPECT_EQ(p[WAIT_WRITES], 25u);
+  EXPECT_EQ(p[2 * WAIT_WRITES - 1], 49u);
+  uint64_t total = data_.size();
+  uint64_t header = total - 1300;
+  EXPECT_EQ(p[2 * WAIT_WRITES], 50 + (header + 512) * 25 / total);
+  EXPECT_EQ(p[2 * WAIT_WRITES + 2], 75u);  // the last block ends at end of file
+  EXPECT_EQ(p[2 * WAIT_WRITES + 3], 75u);
+  EXPECT_EQ(p.back(), 99u);
+  EXPECT_TRUE(std::is_sorted(p.begin(), p.end()));
+  EXPECT_EQ(state_.lastReportedOffset, total);
+}
+
+TEST_F(PromDownload, EveryWaitIsSeparateWrites) {
+  SelectRawFile(600);
+  DownloadProm(state_, host_);
+  // Runs of 64-byte writes: three waits of 750 and, per block, the 32-vector data-to-address
+  // table, the idle clocks before the program instruction and the five after it.
+  std::vector<uint32_t> writes = DownloadWrites();
+  std::vector<size_t> runs;
+  size_t run = 0;
+  for (uint32_t size : writes) {
+    if (size == 64) {
+      ++run;
+    } else if (run) {
+      runs.push_back(run);
+      run = 0;
+    }
+  }
+  if (run) runs.push_back(run);
+  EXPECT_EQ(runs, (std::vector<size_t>{750, 750, 1, 1, 5, 1, 1, 5, 750}));
+  EXPECT_EQ(std::count(writes.begin(), writes.end(), 8192u), 2);
+}
+
+TEST_F(PromDownload, DataThatDoesNotFitIsRefusedUntouched) {
+  SelectRawFile(PROM_CAPACITY_BYTES + 1);
+  EXPECT_EQ(DownloadProm(state_, host_), DownloadResult::FileError);
+  EXPECT_TRUE(DownloadWrites().empty());
+  ASSERT_EQ(host_.messages.size(), 1u);
+  EXPECT_EQ(host_.messages[0].text, "FILE TOO LARGE FOR PROM !");
+  EXPECT_EQ(host_.messages[0].caption, "Error");
+  EXPECT_EQ(host_.messages[0].icon, MessageIcon::Error);
+  EXPECT_EQ(prom().erases(), 0u);
+  EXPECT_TRUE(std::all_of(prom().memory().begin(), prom().memory().end(),
+                          [](uint8_t b) { return b == 0x00; }));
+}
+
+TEST_F(PromDownload, AFullPromIsProgrammedWithoutABlockPastItsEnd) {
+  SelectRawFile(PROM_CAPACITY_BYTES);
+  EXPECT_EQ(DownloadProm(state_, host_), DownloadResult::Complete);
+  EXPECT_EQ(prom().programmedAddresses().size(), PROM_BLOCK_COUNT);
+  EXPECT_EQ(prom().programmedAddresses().back(), 0x3FE0);
+  EXPECT_EQ(prom().programsPastEnd(), 0u);
+  EXPECT_EQ(prom().memory(), DataSection(PROM_CAPACITY_BYTES));
+  EXPECT_EQ(host_.positions[2 * WAIT_WRITES + PROM_BLOCK_COUNT - 1], 75u);
+}
+
+TEST_F(PromDownload, NoAdapterFailsAndReleasesTheLines) {
+  Connect(BoardKind::None, /*traced=*/true);
+  SelectRawFile(100);
+  EXPECT_EQ(DownloadProm(state_, host_), DownloadResult::Failed);
+  EXPECT_EQ(host_.messages.back().text, "DOWNLOAD FAILED !");
+  EXPECT_EQ(host_.messages.back().icon, MessageIcon::Error);
+  EXPECT_EQ(TraceLines().back(), "write FF");
+}
+
+}  // namespace
+}  // namespace torvane
