@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 #include <QGroupBox>
 #include <QLineEdit>
+#include <QPalette>
 #include <QProgressBar>
 #include <QPushButton>
 #include <algorithm>
@@ -45,6 +46,10 @@ QWidget* CreateControl(const ControlSpec& spec, QWidget* parent) {
       }
       if (spec.id != IDC_FILE_PATH) {
         edit->setReadOnly(true);  // only identification writes the status lines
+        // Disabled, yet they are the dialog's news: the system's grey text, not fainter.
+        QPalette palette = edit->palette();
+        palette.setColor(QPalette::Disabled, QPalette::Text, QColor(0x80, 0x80, 0x80));
+        edit->setPalette(palette);
       } else {
         edit->setMaxLength(PATH_MAX_CHARS);
       }
