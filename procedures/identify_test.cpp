@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string>
 
 #include "sim/board.h"
 #include "sim/fpga.h"
@@ -111,7 +112,10 @@ INSTANTIATE_TEST_SUITE_P(
         BoardCase{BoardKind::DeadHigh, "USB : Connected", "JTAG : not found (FFFFFFFF)",
                   DEVICE_FPGA},
         BoardCase{BoardKind::DeadLow, "USB : Connected", "JTAG : not found (0)",
-                  DEVICE_FPGA}));
+                  DEVICE_FPGA}),
+    [](const ::testing::TestParamInfo<BoardCase>& info) {
+      return std::string(sim::BoardName(info.param.kind));
+    });
 
 TEST(Identify, OtherSiliconRevisionsAreStillRecognised) {
   auto board = sim::MakeBoard(BoardKind::Prom400);
