@@ -208,9 +208,9 @@ TEST(DialogLayoutTest, EveryControlTheProceduresAddressIsInTheLayoutOnce) {
   }
   for (int id : {IDC_DOWNLOAD, IDC_BROWSE, IDC_FILE_PATH, IDC_USB_STATUS, IDC_DEVICE_STATUS,
                  IDC_CONNECT, IDC_PROGRESS}) {
-    const ControlSpec* spec = FindControl(id);
-    ASSERT_NE(spec, nullptr) << id;
-    EXPECT_EQ(spec->id, id);
+    const ControlSpec* entry = FindControl(id);
+    ASSERT_NE(entry, nullptr) << id;
+    EXPECT_EQ(entry->id, id);
   }
   EXPECT_EQ(FindControl(NO_CONTROL_ID), nullptr);
 }

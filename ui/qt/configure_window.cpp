@@ -26,25 +26,25 @@ int Scale(int units, int base, int divisor) { return (units * base + divisor / 2
 
 QString FromLocal(const char* text) { return QString::fromLocal8Bit(text); }
 
-QWidget* CreateControl(const ControlSpec& spec, QWidget* parent) {
-  switch (spec.kind) {
+QWidget* CreateControl(const ControlSpec& entry, QWidget* parent) {
+  switch (entry.kind) {
     case ControlKind::GroupBox: {
-      auto* box = new QGroupBox(FromLocal(spec.text), parent);
+      auto* box = new QGroupBox(FromLocal(entry.text), parent);
       // A frame around other controls: clicks go through it, as they do in a dialog.
       box->setAttribute(Qt::WA_TransparentForMouseEvents);
       return box;
     }
     case ControlKind::PushButton: {
-      auto* button = new QPushButton(FromLocal(spec.text), parent);
-      button->setDefault((spec.styles & STYLE_DEFAULT_BUTTON) != 0);
+      auto* button = new QPushButton(FromLocal(entry.text), parent);
+      button->setDefault((entry.styles & STYLE_DEFAULT_BUTTON) != 0);
       return button;
     }
     case ControlKind::Edit: {
-      auto* edit = new QLineEdit(FromLocal(spec.text), parent);
-      if (spec.styles & STYLE_CENTRED) {
+      auto* edit = new QLineEdit(FromLocal(entry.text), parent);
+      if (entry.styles & STYLE_CENTRED) {
         edit->setAlignment(Qt::AlignCenter);
       }
-      if (spec.id != IDC_FILE_PATH) {
+      if (entry.id != IDC_FILE_PATH) {
         edit->setReadOnly(true);  // only identification writes the status lines
         // Disabled, yet they are the dialog's news: the system's grey text, not fainter.
         QPalette palette = edit->palette();
@@ -53,7 +53,7 @@ QWidget* CreateControl(const ControlSpec& spec, QWidget* parent) {
       } else {
         edit->setMaxLength(PATH_MAX_CHARS);
       }
-      edit->setFrame((spec.styles & STYLE_BORDER) != 0);
+      edit->setFrame((entry.styles & STYLE_BORDER) != 0);
       return edit;
     }
     case ControlKind::ProgressBar: {
@@ -103,11 +103,11 @@ void ConfigureWindow::CreateControls() {
   QWidget* previousTabStop = nullptr;
   std::vector<QWidget*> frames;
   for (size_t i = 0; i < CONFIGURE_CONTROL_COUNT; ++i) {
-    const ControlSpec& spec = CONFIGURE_CONTROLS[i];
-    QWidget* control = CreateControl(spec, this);
-    control->setGeometry(DialogUnitsToPixels(spec.x, spec.y, spec.width, spec.height));
-    control->setEnabled((spec.styles & STYLE_DISABLED) == 0);
-    if (spec.styles & STYLE_TAB_STOP) {
+    const ControlSpec& entry = CONFIGURE_CONTROLS[i];
+    QWidget* control = CreateControl(entry, this);
+    control->setGeometry(DialogUnitsToPixels(entry.x, entry.y, entry.width, entry.height));
+    control->setEnabled((entry.styles & STYLE_DISABLED) == 0);
+    if (entry.styles & STYLE_TAB_STOP) {
       control->setFocusPolicy(Qt::StrongFocus);
       if (previousTabStop != nullptr) {
         setTabOrder(previousTabStop, control);
@@ -116,15 +116,15 @@ void ConfigureWindow::CreateControls() {
     } else {
       control->setFocusPolicy(Qt::NoFocus);
     }
-    if (spec.kind == ControlKind::GroupBox) {
+    if (entry.kind == ControlKind::GroupBox) {
       frames.push_back(control);
     }
-    if (spec.id == NO_CONTROL_ID) {
+    if (entry.id == NO_CONTROL_ID) {
       continue;
     }
-    controls_.emplace_back(spec.id, control);
+    controls_.emplace_back(entry.id, control);
     if (auto* button = qobject_cast<QPushButton*>(control)) {
-      int id = spec.id;
+      int id = entry.id;
       connect(button, &QPushButton::clicked, this, [this, id] { OnCommand(dialog_, id); });
     }
   }
