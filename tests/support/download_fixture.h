@@ -17,26 +17,16 @@
 #include "procedures/identify.h"
 #include "sim/board.h"
 #include "tests/support/recording_host.h"
+#include "tests/support/scratch_dir.h"
 #include "tools/make_bitstream.h"
 
 namespace torvane::testing {
 
 class DownloadTest : public ::testing::Test {
  protected:
-  DownloadTest() {
-    const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    std::string name = std::string("torvane_dl_") + info->test_suite_name() + "_" + info->name();
-    for (char& c : name) {
-      if (c == '/') c = '_';
-    }
-    dir_ = std::filesystem::temp_directory_path() / name;
-    std::filesystem::remove_all(dir_);
-    std::filesystem::create_directories(dir_);
-  }
+  DownloadTest() : dir_(scratch_.Dir()) {}
   ~DownloadTest() override {
     if (traceFile_) std::fclose(traceFile_);
-    std::error_code ignored;
-    std::filesystem::remove_all(dir_, ignored);
   }
 
   // The board, identified; `traced` puts the recorder between the link and the board.
@@ -99,6 +89,7 @@ class DownloadTest : public ::testing::Test {
     return lines;
   }
 
+  ScratchDir scratch_;
   std::filesystem::path dir_;
   std::unique_ptr<sim::Board> board_;
   std::unique_ptr<Recorder> recorder_;
