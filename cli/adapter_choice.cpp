@@ -1,6 +1,7 @@
 #include "cli/adapter_choice.h"
 
 #include "link/recorder.h"
+#include "link/vcd_writer.h"
 #ifdef TORVANE_HAVE_LIBFTDI
 #include "link/libftdi_adapter.h"
 #endif
@@ -10,8 +11,8 @@ namespace torvane::cli {
 AdapterChoice::AdapterChoice() = default;
 
 AdapterChoice::~AdapterChoice() {
-  recorder_.reset();  // flushes the trace before its file is closed
-  if (traceFile_) std::fclose(traceFile_);
+  std::string ignored;
+  FinishFiles(&ignored);
 }
 
 bool AdapterChoice::Choose(const std::string& board, std::string* error) {
@@ -39,18 +40,54 @@ bool AdapterChoice::Choose(const std::string& board, std::string* error) {
   return false;
 }
 
-bool AdapterChoice::Trace(const std::string& path, std::string* error) {
-  traceFile_ = std::fopen(path.c_str(), "w");
-  if (!traceFile_) {
-    *error = "cannot create the trace file '" + path + "'";
-    return false;
-  }
+bool AdapterChoice::Record(const std::string& tracePath, const std::string& vcdPath,
+                           std::string* error) {
   Adapter* inner = board_ ? static_cast<Adapter*>(board_.get()) : cable_.get();
-  recorder_ = std::make_unique<Recorder>(*inner, traceFile_);
+  if (!tracePath.empty()) {
+    traceFile_ = std::fopen(tracePath.c_str(), "w");
+    if (!traceFile_) {
+      *error = "cannot create the trace file '" + tracePath + "'";
+      return false;
+    }
+    recorder_ = std::make_unique<Recorder>(*inner, traceFile_);
+    inner = recorder_.get();
+  }
+  if (!vcdPath.empty()) {
+    vcdFile_ = std::fopen(vcdPath.c_str(), "w");
+    if (!vcdFile_) {
+      *error = "cannot create the waveform file '" + vcdPath + "'";
+      return false;
+    }
+    vcd_ = std::make_unique<VcdWriter>(*inner, vcdFile_);
+  }
   return true;
 }
 
+bool AdapterChoice::FinishFiles(std::string* error) {
+  bool good = true;
+  // Each wrapper writes its last lines before its file is closed.
+  if (vcd_ && !vcd_->Finish()) {
+    *error = "the waveform file could not be written in full";
+    good = false;
+  }
+  if (recorder_ && !recorder_->Flush()) {
+    *error = "the trace file could not be written in full";
+    good = false;
+  }
+  vcd_.reset();
+  recorder_.reset();
+  for (std::FILE** file : {&vcdFile_, &traceFile_}) {
+    if (*file && std::fclose(*file) != 0 && good) {
+      *error = "a trace or waveform file could not be closed";
+      good = false;
+    }
+    *file = nullptr;
+  }
+  return good;
+}
+
 Adapter* AdapterChoice::adapter() const {
+  if (vcd_) return vcd_.get();
   if (recorder_) return recorder_.get();
   if (board_) return board_.get();
   return cable_.get();

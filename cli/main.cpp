@@ -35,6 +35,7 @@ class CliHost : public TerminalHost {
 struct Options {
   std::string board = "usb";
   std::string trace;
+  std::string vcd;
   std::string file;
   bool quiet = false;
   bool verbose = false;
@@ -58,7 +59,7 @@ int Run(Command command, const Options& options) {
   AdapterChoice choice;
   std::string error;
   if (!choice.Choose(options.board, &error) ||
-      (!options.trace.empty() && !choice.Trace(options.trace, &error))) {
+      !choice.Record(options.trace, options.vcd, &error)) {
     std::fprintf(stderr, "torvane-cli: %s\n", error.c_str());
     return EXIT_USAGE;
   }
@@ -102,6 +103,11 @@ int Run(Command command, const Options& options) {
   }
   host.FinishProgress();
   LinkClose(state.link);
+  if (!choice.FinishFiles(&error)) {
+    // A lost trace or waveform must not pass for a complete run.
+    std::fprintf(stderr, "torvane-cli: %s\n", error.c_str());
+    if (code == EXIT_COMPLETE) code = EXIT_USAGE;
+  }
   return code;
 }
 
@@ -118,12 +124,16 @@ int main(int argc, char** argv) {
       "Examples:\n"
       "  torvane-cli detect\n"
       "  torvane-cli program design.bit\n"
-      "  torvane-cli --board sim:prom --trace usb.txt program design.bit\n");
+      "  torvane-cli --board sim:prom --trace usb.txt program design.bit\n"
+      "  torvane-cli --board sim:prom --vcd jtag.vcd detect   (view in GTKWave or PulseView)\n\n"
+      "See torvane-cli(1) for the status lines and what to do when the cable cannot be opened.\n");
   app.set_version_flag("--version", "torvane-cli " TORVANE_VERSION);
   app.add_option("--board", options.board,
                  "usb (the cable, default) or a simulated board: sim:xc3s200, sim:xc3s400, "
                  "sim:prom, sim:prom400, sim:none, sim:dead, sim:dead0");
   app.add_option("--trace", options.trace, "write every adapter call to FILE");
+  app.add_option("--vcd", options.vcd,
+                 "write the JTAG pins (tck, tms, tdi, tdo) to FILE as a Value Change Dump");
   app.add_flag("-q,--quiet", options.quiet, "no status lines and no progress; the verdict stays");
   app.add_flag("-v,--verbose", options.verbose, "more detail on standard error");
   app.require_subcommand(1);

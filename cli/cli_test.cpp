@@ -1,0 +1,180 @@
+// torvane-cli run as a user runs it, on the simulated boards: exit codes, the verdict on
+// standard output, diagnostics on standard error, and the waveform read by sigrok-cli.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "tests/support/scratch_dir.h"
+#include "tools/make_bitstream.h"
+
+namespace torvane {
+namespace {
+
+struct Outcome {
+  int code;
+  std::string out;
+  std::string err;
+};
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+// Runs a shell command line with standard output and error captured apart.
+Outcome RunShell(const testing::ScratchDir& dir, const std::string& command) {
+  std::string out = dir.Path("stdout.txt");
+  std::string err = dir.Path("stderr.txt");
+  int status = std::system((command + " >'" + out + "' 2>'" + err + "'").c_str());
+  int code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return {code, ReadFile(out), ReadFile(err)};
+}
+
+Outcome RunCli(const testing::ScratchDir& dir, const std::string& arguments) {
+  return RunShell(dir, std::string("'") + TORVANE_CLI + "' " + arguments);
+}
+
+class CliTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    BitstreamOptions options;
+    ASSERT_TRUE(WriteBitFile(dir.Path("s200.bit").c_str(), options));
+    options.dataSize = 1;
+    ASSERT_TRUE(WriteBitFile(dir.Path("one.bit").c_str(), options));
+  }
+  std::string Bit(const char* name) const { return "'" + dir.Path(name) + "'"; }
+
+  testing::ScratchDir dir;
+};
+
+TEST_F(CliTest, EachCommandOnTheSimulatedBoards) {
+  struct Case {
+    std::string arguments;
+    int code;
+    std::string out;  // standard output, in full
+    std::string err;  // a part of standard error; empty: nothing at all
+  };
+  const std::string fpga = "USB : Connected\nDownload FPGA XC3S200\n";
+  const std::string prom = "USB : Connected\nDownload PROM\n";
+  const std::string none = "USB : Not Connected\nJTAG : not found (0)\n";
+  const Case cases[] = {
+      {"--board sim:xc3s200 detect", 0, fpga, ""},
+      {"--board sim:prom detect", 0, prom, ""},
+      {"--board sim:none detect", 1, none, ""},
+      {"--board sim:dead detect", 1, "USB : Connected\nJTAG : not found (FFFFFFFF)\n", ""},
+      {"--board sim:xc3s200 program " + Bit("s200.bit"), 0, fpga + "DOWNLOAD COMPLETE !\n",
+       "progress 100%"},
+      {"--board sim:xc3s200 fpga " + Bit("s200.bit"), 0, fpga + "DOWNLOAD COMPLETE !\n", ""},
+      {"--board sim:prom prom " + Bit("s200.bit"), 0, prom + "DOWNLOAD COMPLETE !\n", ""},
+      {"--board sim:prom400 program " + Bit("s200.bit"), 0,
+       "USB : Connected\nDownload PROM\nDOWNLOAD COMPLETE !\n", ""},
+      // A byte of configuration leaves the FPGA unconfigured: the verdict says so.
+      {"--board sim:xc3s200 fpga " + Bit("one.bit"), 1, fpga + "DOWNLOAD FAILED !\n", ""},
+      {"--board sim:none program " + Bit("s200.bit"), 1, none + "DOWNLOAD FAILED !\n", ""},
+      {"-q --board sim:prom program " + Bit("s200.bit"), 0, "DOWNLOAD COMPLETE !\n", ""},
+      // The refusals: the other kind of chain, before any download.
+      {"--board sim:prom fpga " + Bit("s200.bit"), 2, prom,
+       "the chain holds a configuration PROM, not an FPGA alone"},
+      {"--board sim:xc3s200 prom " + Bit("s200.bit"), 2, fpga,
+       "the chain holds an FPGA alone, not a configuration PROM"},
+      {"--board sim:xc3s200 program " + Bit("missing.bit"), 2, fpga, "Error: File not Found !"},
+  };
+  for (const Case& c : cases) {
+    Outcome run = RunCli(dir, c.arguments);
+    EXPECT_EQ(run.code, c.code) << c.arguments << "\n" << run.err;
+    EXPECT_EQ(run.out, c.out) << c.arguments;
+    if (c.err.empty()) {
+      EXPECT_EQ(run.err.find("torvane-cli:"), std::string::npos) << c.arguments << run.err;
+    } else {
+      EXPECT_NE(run.err.find(c.err), std::string::npos) << c.arguments << "\n" << run.err;
+    }
+  }
+}
+
+TEST_F(CliTest, UsageAndFileErrorsExitTwo) {
+  struct Case {
+    std::string arguments;
+    int code;
+    std::string text;  // expected in standard output or error
+  };
+  const Case cases[] = {
+      {"", 2, "A subcommand is required"},
+      {"program", 2, "FILE is required"},
+      {"--board sim:nowhere detect", 2, "unknown simulated board 'sim:nowhere'"},
+      {"--board serial detect", 2, "unknown board 'serial'"},
+      {"--board sim:prom --trace '" + dir.Path("no/such/dir/t.txt") + "' detect", 2,
+       "cannot create the trace file"},
+      {"--board sim:prom --vcd /dev/full detect", 2, "waveform file could not be written"},
+      {"--help", 0, "Exit codes: 0 complete"},
+      {"--version", 0, "torvane-cli " TORVANE_VERSION},
+  };
+  for (const Case& c : cases) {
+    Outcome run = RunCli(dir, c.arguments);
+    EXPECT_EQ(run.code, c.code) << c.arguments << "\n" << run.err;
+    EXPECT_NE((run.out + run.err).find(c.text), std::string::npos)
+        << c.arguments << "\n" << run.out << run.err;
+  }
+}
+
+TEST_F(CliTest, TraceAndWaveformTogetherRecordTheSameSession) {
+  std::string trace = dir.Path("t.txt");
+  std::string vcd = dir.Path("t.vcd");
+  Outcome run = RunCli(dir, "--board sim:prom --trace '" + trace + "' --vcd '" + vcd + "' detect");
+  EXPECT_EQ(run.code, 0) << run.err;
+  EXPECT_EQ(ReadFile(trace).rfind("open ok\n", 0), 0u);
+  EXPECT_NE(ReadFile(vcd).find("$enddefinitions $end"), std::string::npos);
+}
+
+TEST_F(CliTest, UnopenableCableSaysWhy) {
+  Outcome run = RunCli(dir, "--board usb detect");
+  if (run.out.rfind("USB : Connected", 0) == 0) GTEST_SKIP() << "an FT232R cable is attached";
+  if (run.err.find("no USB backend") != std::string::npos) {
+    GTEST_SKIP() << "this build has no USB backend";
+  }
+  EXPECT_EQ(run.code, 1);
+  EXPECT_EQ(run.out.rfind("USB : Not Connected\n", 0), 0u) << run.out;
+  EXPECT_NE(run.err.find("torvane-cli: "), std::string::npos) << "no reason given";
+}
+
+// An independent decoder reads the waveform: the instructions must be the ones shifted.
+TEST_F(CliTest, SigrokDecodesTheInstructionsInTheWaveform) {
+  if (RunShell(dir, "command -v sigrok-cli").code != 0) {
+    GTEST_SKIP() << "sigrok-cli is not installed (Debian package sigrok-cli): "
+                    "the waveform is not checked by an independent decoder";
+  }
+  const std::string decode =
+      "sigrok-cli -P jtag:tck=tck:tms=tms:tdi=tdi:tdo=tdo -A jtag=bitstrings-tdi -i ";
+  struct Case {
+    std::string arguments;
+    std::string instructions;  // the IR lines sigrok prints, in order
+  };
+  const Case cases[] = {
+      {"--board sim:prom detect", "IR TDI: 00100111111110 (0x9fe), 14 bits\n"},
+      {"--board sim:xc3s200 fpga " + Bit("one.bit"),
+       "IR TDI: 00100111111110 (0x9fe), 14 bits\nIR TDI: 000101 (0x5), 6 bits\n"
+       "IR TDI: 001100 (0xc), 6 bits\n"},
+  };
+  for (const Case& c : cases) {
+    std::string vcd = dir.Path("jtag.vcd");
+    RunCli(dir, "--vcd '" + vcd + "' " + c.arguments);
+    Outcome decoded = RunShell(dir, decode + "'" + vcd + "'");
+    ASSERT_EQ(decoded.code, 0) << decoded.err;
+    std::string instructions;
+    std::istringstream lines(decoded.out);
+    for (std::string line; std::getline(lines, line);) {
+      size_t at = line.find("IR TDI: ");
+      if (at != std::string::npos) instructions += line.substr(at) + "\n";
+    }
+    EXPECT_EQ(instructions.substr(0, c.instructions.size()), c.instructions)
+        << c.arguments << "\n" << decoded.out;
+  }
+}
+
+}  // namespace
+}  // namespace torvane
