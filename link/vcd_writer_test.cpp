@@ -12,6 +12,7 @@
 #include "link/scripted_adapter_test.h"
 #include "procedures/identify.h"
 #include "sim/board.h"
+#include "tests/support/recording_host.h"
 
 namespace torvane {
 namespace {
@@ -58,7 +59,7 @@ std::string TdoAtRisingEdges(const std::vector<Row>& rows) {
 // Runs `calls` on a writer over `inner` into a real file and returns what the file holds
 // once the writer is gone.
 std::string Dump(Adapter& inner, const std::function<void(VcdWriter&)>& calls) {
-  std::string path = testing::TempDir() + "vcd_writer_test.vcd";
+  std::string path = ::testing::TempDir() + "vcd_writer_test.vcd";
   std::FILE* file = std::fopen(path.c_str(), "wb");
   EXPECT_NE(file, nullptr);
   {
@@ -73,14 +74,6 @@ std::string Dump(Adapter& inner, const std::function<void(VcdWriter&)>& calls) {
   return text.str();
 }
 
-class SilentHost : public DialogHost {
- public:
-  void SetStatusText(int, const char*) override {}
-  void SetProgressRange(uint32_t, uint32_t) override {}
-  void SetProgressPos(uint32_t) override {}
-  void ShowMessage(MessageOwner, const char*, const char*, MessageIcon) override {}
-};
-
 TEST(VcdWriter, IdentificationDumpShowsTheIdcodeOnTdo) {
   struct Case {
     sim::BoardKind board;
@@ -92,7 +85,7 @@ TEST(VcdWriter, IdentificationDumpShowsTheIdcodeOnTdo) {
     std::string text = Dump(board, [](VcdWriter& writer) {
       AppState state;
       state.link.adapter = &writer;
-      SilentHost host;
+      testing::RecordingHost host;
       IdentifyChain(state, host);
       LinkClose(state.link);
     });
