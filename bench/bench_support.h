@@ -1,0 +1,42 @@
+// What every benchmark shares: a dialog host that shows nothing, the test .bit files
+// written once per process, and an application state bound to an adapter and identified.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "procedures/app_state.h"
+#include "procedures/dialog_host.h"
+
+namespace torvane::bench {
+
+// Progress and message boxes cost nothing here, so the figures are the procedures' own.
+class SilentHost : public DialogHost {
+ public:
+  void SetStatusText(int, const char*) override {}
+  void SetProgressRange(uint32_t, uint32_t) override {}
+  void SetProgressPos(uint32_t) override {}
+  void ShowMessage(MessageOwner, const char* text, const char*, MessageIcon) override {
+    lastMessage = text;
+  }
+  const char* lastMessage = nullptr;  // the verdict, to tell a run that went wrong
+};
+
+// The full PROM: 512 blocks of 512 bytes.
+constexpr size_t PROM_IMAGE_BYTES = 262144;
+
+enum class BenchFile { Xc3s200, Xc3s400, PromImage };
+
+// The data bytes the file carries after its header.
+size_t BenchDataBytes(BenchFile which);
+
+// Writes the file on first use into a scratch directory that is removed at exit; "" when
+// it cannot be written.
+std::string BenchFilePath(BenchFile which);
+
+// Binds the state to `adapter`, selects `path` and identifies the chain, as the dialog
+// does before the first Download.
+void PrepareState(AppState& state, Adapter& adapter, const std::string& path, DialogHost& host);
+
+}  // namespace torvane::bench
