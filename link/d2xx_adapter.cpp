@@ -1,0 +1,109 @@
+#include "link/d2xx_adapter.h"
+
+#include <cstring>
+
+namespace torvane {
+
+namespace {
+
+// The driver's own numbering is the seam's (link/adapter.h), so its statuses pass as
+// they are.
+int AsStatus(D2xxStatus status) { return static_cast<int>(status); }
+
+// Resolves one call into a pointer of the table's type.
+template <typename Function>
+bool Resolve(D2xxSymbolLookup lookup, void* library, const char* name, Function* function) {
+  void* address = lookup(library, name);
+  if (address == nullptr) {
+    return false;
+  }
+  // Object and function pointers share one representation on the systems the driver exists for.
+  std::memcpy(function, &address, sizeof address);
+  return true;
+}
+
+}  // namespace
+
+bool ResolveD2xxFunctions(D2xxSymbolLookup lookup, void* library, D2xxFunctions* functions) {
+  static_assert(sizeof(void*) == sizeof(D2xxFunctions::openEx),
+                "the driver's calls are found as plain addresses");
+  D2xxFunctions found{};
+  bool complete = lookup != nullptr && library != nullptr &&
+                  Resolve(lookup, library, "FT_OpenEx", &found.openEx) &&
+                  Resolve(lookup, library, "FT_SetUSBParameters", &found.setUsbParameters) &&
+                  Resolve(lookup, library, "FT_SetBitMode", &found.setBitMode) &&
+                  Resolve(lookup, library, "FT_SetBaudRate", &found.setBaudRate) &&
+                  Resolve(lookup, library, "FT_Purge", &found.purge) &&
+                  Resolve(lookup, library, "FT_Write", &found.write) &&
+                  Resolve(lookup, library, "FT_GetStatus", &found.getStatus) &&
+                  Resolve(lookup, library, "FT_Read", &found.read) &&
+                  Resolve(lookup, library, "FT_Close", &found.close);
+  *functions = complete ? found : D2xxFunctions{};
+  return complete;
+}
+
+D2xxAdapter::D2xxAdapter(const D2xxFunctions* functions) {
+  if (functions != nullptr && functions->openEx != nullptr) {
+    functions_ = *functions;
+    hasDriver_ = true;
+  }
+}
+
+int D2xxAdapter::Open(const char* description, AdapterHandle* handle) {
+  *handle = nullptr;
+  if (!hasDriver_) {
+    return ADAPTER_DEVICE_NOT_FOUND;
+  }
+  // The driver takes the description through an untyped argument and never writes to it.
+  return AsStatus(functions_.openEx(const_cast<char*>(description), OPEN_BY_DESCRIPTION, handle));
+}
+
+int D2xxAdapter::SetUsbParameters(AdapterHandle handle, uint32_t inSize, uint32_t outSize) {
+  if (!hasDriver_) return ADAPTER_INVALID_HANDLE;
+  return AsStatus(functions_.setUsbParameters(handle, inSize, outSize));
+}
+
+int D2xxAdapter::SetBitMode(AdapterHandle handle, uint8_t mask, uint8_t mode) {
+  if (!hasDriver_) return ADAPTER_INVALID_HANDLE;
+  return AsStatus(functions_.setBitMode(handle, mask, mode));
+}
+
+int D2xxAdapter::SetBaudRate(AdapterHandle handle, uint32_t baud) {
+  if (!hasDriver_) return ADAPTER_INVALID_HANDLE;
+  return AsStatus(functions_.setBaudRate(handle, baud));
+}
+
+int D2xxAdapter::Purge(AdapterHandle handle, uint32_t mask) {
+  if (!hasDriver_) return ADAPTER_INVALID_HANDLE;
+  return AsStatus(functions_.purge(handle, mask));
+}
+
+int D2xxAdapter::Write(AdapterHandle handle, const uint8_t* data, uint32_t count,
+                       uint32_t* written) {
+  if (written) *written = 0;
+  if (!hasDriver_) return ADAPTER_INVALID_HANDLE;
+  // The driver's buffer argument is not const, though a write only reads it.
+  return AsStatus(functions_.write(handle, const_cast<uint8_t*>(data), count, written));
+}
+
+int D2xxAdapter::GetStatus(AdapterHandle handle, uint32_t* rxQueued, uint32_t* txQueued,
+                           uint32_t* eventStatus) {
+  if (rxQueued) *rxQueued = 0;
+  if (txQueued) *txQueued = 0;
+  if (eventStatus) *eventStatus = 0;
+  if (!hasDriver_) return ADAPTER_INVALID_HANDLE;
+  return AsStatus(functions_.getStatus(handle, rxQueued, txQueued, eventStatus));
+}
+
+int D2xxAdapter::Read(AdapterHandle handle, uint8_t* buffer, uint32_t count, uint32_t* read) {
+  if (read) *read = 0;
+  if (!hasDriver_) return ADAPTER_INVALID_HANDLE;
+  return AsStatus(functions_.read(handle, buffer, count, read));
+}
+
+int D2xxAdapter::Close(AdapterHandle handle) {
+  if (!hasDriver_) return ADAPTER_INVALID_HANDLE;
+  return AsStatus(functions_.close(handle));
+}
+
+}  // namespace torvane

@@ -1,0 +1,63 @@
+// The vendor driver backend: the adapter seam on the nine calls of the FT232R's D2XX
+// library, declared here in our own words. It owns the table of those calls, however they
+// were found; loading the library (ftd2xx.dll) is the Windows front-end's part.
+#pragma once
+
+#include <cstdint>
+
+#include "link/adapter.h"
+
+namespace torvane {
+
+// The driver's types: a 32-bit status (0 is success), 32-bit counts and an opaque handle.
+using D2xxStatus = uint32_t;
+using D2xxHandle = void*;
+
+// The calls, with the driver's argument order. Windows on x64 has one calling convention,
+// so these pointer types match the library's exports as they are.
+struct D2xxFunctions {
+  D2xxStatus (*openEx)(void* argument, uint32_t flags, D2xxHandle* handle);
+  D2xxStatus (*setUsbParameters)(D2xxHandle handle, uint32_t inSize, uint32_t outSize);
+  D2xxStatus (*setBitMode)(D2xxHandle handle, uint8_t mask, uint8_t mode);
+  D2xxStatus (*setBaudRate)(D2xxHandle handle, uint32_t baud);
+  D2xxStatus (*purge)(D2xxHandle handle, uint32_t mask);
+  D2xxStatus (*write)(D2xxHandle handle, void* data, uint32_t count, uint32_t* written);
+  D2xxStatus (*getStatus)(D2xxHandle handle, uint32_t* rxQueued, uint32_t* txQueued,
+                          uint32_t* eventStatus);
+  D2xxStatus (*read)(D2xxHandle handle, void* buffer, uint32_t count, uint32_t* read);
+  D2xxStatus (*close)(D2xxHandle handle);
+};
+
+constexpr const char* D2XX_LIBRARY_NAME = "ftd2xx.dll";
+
+// Finds one exported call of the library by its name; null when it is missing.
+using D2xxSymbolLookup = void* (*)(void* library, const char* name);
+
+// Fills `functions` from a loaded library. False, with the table cleared, when any call
+// is missing: a library without all of them is no driver the tool can use.
+bool ResolveD2xxFunctions(D2xxSymbolLookup lookup, void* library, D2xxFunctions* functions);
+
+class D2xxAdapter : public Adapter {
+ public:
+  // `functions` null: no driver library, and every open fails as with no device attached.
+  explicit D2xxAdapter(const D2xxFunctions* functions);
+
+  bool HasDriver() const { return hasDriver_; }
+
+  int Open(const char* description, AdapterHandle* handle) override;
+  int SetUsbParameters(AdapterHandle handle, uint32_t inSize, uint32_t outSize) override;
+  int SetBitMode(AdapterHandle handle, uint8_t mask, uint8_t mode) override;
+  int SetBaudRate(AdapterHandle handle, uint32_t baud) override;
+  int Purge(AdapterHandle handle, uint32_t mask) override;
+  int Write(AdapterHandle handle, const uint8_t* data, uint32_t count, uint32_t* written) override;
+  int GetStatus(AdapterHandle handle, uint32_t* rxQueued, uint32_t* txQueued,
+                uint32_t* eventStatus) override;
+  int Read(AdapterHandle handle, uint8_t* buffer, uint32_t count, uint32_t* read) override;
+  int Close(AdapterHandle handle) override;
+
+ private:
+  D2xxFunctions functions_{};
+  bool hasDriver_ = false;
+};
+
+}  // namespace torvane

@@ -1,0 +1,168 @@
+// The vendor driver backend over a driver of the test's own: what reaches the driver, what
+// comes back, and a library that lacks calls or is missing altogether.
+#include "link/d2xx_adapter.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "link/adapter_link.h"
+
+namespace torvane {
+namespace {
+
+// The one driver the fake calls below talk to.
+struct FakeDriver {
+  std::string openedDescription;
+  uint32_t openFlags = 0;
+  D2xxStatus openStatus = 0;
+  std::vector<uint8_t> written;
+  uint32_t queued = 0;
+  int closes = 0;
+};
+FakeDriver driver;
+int handleToken;
+
+D2xxStatus FakeOpenEx(void* argument, uint32_t flags, D2xxHandle* handle) {
+  driver.openedDescription = static_cast<const char*>(argument);
+  driver.openFlags = flags;
+  *handle = driver.openStatus == 0 ? &handleToken : nullptr;
+  return driver.openStatus;
+}
+D2xxStatus FakeSetUsbParameters(D2xxHandle, uint32_t, uint32_t) { return 0; }
+D2xxStatus FakeSetBitMode(D2xxHandle, uint8_t, uint8_t) { return 0; }
+D2xxStatus FakeSetBaudRate(D2xxHandle handle, uint32_t baud) {
+  return handle == &handleToken && baud == 921600 ? 0 : ADAPTER_INVALID_BAUD_RATE;
+}
+D2xxStatus FakePurge(D2xxHandle, uint32_t) { return 0; }
+D2xxStatus FakeWrite(D2xxHandle handle, void* data, uint32_t count, uint32_t* written) {
+  if (handle != &handleToken) return ADAPTER_INVALID_HANDLE;
+  const auto* bytes = static_cast<const uint8_t*>(data);
+  driver.written.insert(driver.written.end(), bytes, bytes + count);
+  *written = count;
+  driver.queued += count;
+  return 0;
+}
+D2xxStatus FakeGetStatus(D2xxHandle, uint32_t* rx, uint32_t* tx, uint32_t* event) {
+  *rx = driver.queued;
+  *tx = 0;
+  *event = 0;
+  return 0;
+}
+D2xxStatus FakeRead(D2xxHandle, void* buffer, uint32_t count, uint32_t* read) {
+  uint32_t n = count < driver.queued ? count : driver.queued;
+  std::memset(buffer, 0x20, n);
+  driver.queued -= n;
+  *read = n;
+  return 0;
+}
+D2xxStatus FakeClose(D2xxHandle) {
+  ++driver.closes;
+  return 0;
+}
+
+// A "library" whose exports are the fake calls, minus one name when a test asks.
+struct FakeLibrary {
+  const char* missing = nullptr;
+};
+
+void* LookUp(void* library, const char* name) {
+  const char* missing = static_cast<FakeLibrary*>(library)->missing;
+  if (missing != nullptr && std::strcmp(name, missing) == 0) return nullptr;
+  struct Export {
+    const char* name;
+    void* address;
+  };
+  const Export exports[] = {
+      {"FT_OpenEx", reinterpret_cast<void*>(&FakeOpenEx)},
+      {"FT_SetUSBParameters", reinterpret_cast<void*>(&FakeSetUsbParameters)},
+      {"FT_SetBitMode", reinterpret_cast<void*>(&FakeSetBitMode)},
+      {"FT_SetBaudRate", reinterpret_cast<void*>(&FakeSetBaudRate)},
+      {"FT_Purge", reinterpret_cast<void*>(&FakePurge)},
+      {"FT_Write", reinterpret_cast<void*>(&FakeWrite)},
+      {"FT_GetStatus", reinterpret_cast<void*>(&FakeGetStatus)},
+      {"FT_Read", reinterpret_cast<void*>(&FakeRead)},
+      {"FT_Close", reinterpret_cast<void*>(&FakeClose)},
+  };
+  for (const Export& entry : exports) {
+    if (std::strcmp(entry.name, name) == 0) return entry.address;
+  }
+  return nullptr;
+}
+
+class D2xxAdapterTest : public ::testing::Test {
+ protected:
+  void SetUp() override { driver = FakeDriver{}; }
+};
+
+TEST_F(D2xxAdapterTest, CallsReachTheDriverAndItsAnswersComeBack) {
+  FakeLibrary library;
+  D2xxFunctions functions;
+  ASSERT_TRUE(ResolveD2xxFunctions(&LookUp, &library, &functions));
+  D2xxAdapter adapter(&functions);
+  AdapterLink link;
+  link.adapter = &adapter;
+
+  EXPECT_EQ(LinkOpen(link), ADAPTER_OK);
+  EXPECT_EQ(driver.openedDescription, "FT232R USB UART");
+  EXPECT_EQ(driver.openFlags, OPEN_BY_DESCRIPTION);
+  EXPECT_EQ(LinkSetBaudRate(link, 115200), ADAPTER_INVALID_BAUD_RATE);
+  EXPECT_EQ(link.lastStatus, static_cast<uint32_t>(ADAPTER_INVALID_BAUD_RATE));
+
+  const uint8_t bytes[] = {0x0E, 0x4E, 0x00};
+  EXPECT_EQ(LinkWrite(link, bytes, 3), ADAPTER_OK);
+  EXPECT_EQ(link.bytesWritten, 3u);
+  EXPECT_EQ(driver.written, std::vector<uint8_t>(bytes, bytes + 3));
+  EXPECT_EQ(LinkGetStatus(link), ADAPTER_OK);
+  EXPECT_EQ(link.rxQueued, 3u);
+  uint8_t samples[2] = {};
+  EXPECT_EQ(LinkRead(link, samples, 2), ADAPTER_OK);
+  EXPECT_EQ(link.bytesRead, 2u);
+  EXPECT_EQ(samples[1], 0x20);
+  EXPECT_EQ(LinkClose(link), ADAPTER_OK);
+  EXPECT_EQ(driver.closes, 1);
+}
+
+TEST_F(D2xxAdapterTest, AFailedOpenKeepsTheDriversStatusAndNoHandle) {
+  FakeLibrary library;
+  D2xxFunctions functions;
+  ASSERT_TRUE(ResolveD2xxFunctions(&LookUp, &library, &functions));
+  D2xxAdapter adapter(&functions);
+  driver.openStatus = ADAPTER_DEVICE_NOT_FOUND;
+  AdapterHandle handle = &handleToken;
+  EXPECT_EQ(adapter.Open("FT232R USB UART", &handle), ADAPTER_DEVICE_NOT_FOUND);
+  EXPECT_EQ(handle, nullptr);
+}
+
+TEST_F(D2xxAdapterTest, ALibraryLackingACallIsNoDriver) {
+  for (const char* missing : {"FT_OpenEx", "FT_GetStatus", "FT_Close"}) {
+    FakeLibrary library{missing};
+    D2xxFunctions functions;
+    functions.openEx = &FakeOpenEx;
+    EXPECT_FALSE(ResolveD2xxFunctions(&LookUp, &library, &functions)) << missing;
+    EXPECT_EQ(functions.openEx, nullptr) << missing;
+    D2xxAdapter adapter(&functions);
+    EXPECT_FALSE(adapter.HasDriver()) << missing;
+  }
+}
+
+TEST_F(D2xxAdapterTest, WithoutTheLibraryEveryCallFailsAndNothingIsCalled) {
+  D2xxAdapter adapter(nullptr);
+  AdapterLink link;
+  link.adapter = &adapter;
+  EXPECT_EQ(LinkOpen(link), ADAPTER_DEVICE_NOT_FOUND);
+  EXPECT_EQ(link.handle, nullptr);
+  const uint8_t byte = 0xFF;
+  EXPECT_NE(LinkWrite(link, &byte, 1), ADAPTER_OK);
+  EXPECT_NE(LinkGetStatus(link), ADAPTER_OK);
+  EXPECT_EQ(link.rxQueued, 0u);
+  EXPECT_NE(LinkClose(link), ADAPTER_OK);
+  EXPECT_TRUE(driver.openedDescription.empty());
+  EXPECT_TRUE(driver.written.empty());
+  EXPECT_EQ(driver.closes, 0);
+}
+
+}  // namespace
+}  // namespace torvane
