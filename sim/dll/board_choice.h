@@ -1,0 +1,22 @@
+// Which simulated board the stand-in driver library plays: named in a text file beside
+// the DLL, so that no option of the tool is needed to pick one.
+#pragma once
+
+#include <string>
+
+#include "sim/board.h"
+
+namespace torvane::sim {
+
+constexpr const char* BOARD_FILE_NAME = "ftd2xx-board.txt";
+constexpr BoardKind DEFAULT_BOARD = BoardKind::Prom200;
+
+// The board named by the first word of `text` ("xc3s200", "prom", ... as ParseBoardName
+// reads them); the default board for an empty text. False for a name no board has.
+bool ParseBoardChoice(const std::string& text, BoardKind* kind);
+
+// Reads the board file in `directory` (with its trailing separator); a missing file
+// chooses the default board.
+bool ReadBoardChoice(const std::string& directory, BoardKind* kind);
+
+}  // namespace torvane::sim

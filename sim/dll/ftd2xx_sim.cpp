@@ -1,0 +1,113 @@
+// The stand-in driver library: each exported call goes to one simulated board. The board
+// file beside the DLL is read at every open made while no handle is open, as plugging in
+// another board between two connections would; a name no board has is an unplugged cable.
+#include <windows.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "link/adapter.h"
+#include "sim/board.h"
+#include "sim/dll/board_choice.h"
+
+namespace {
+
+using torvane::sim::Board;
+using torvane::sim::BoardKind;
+
+std::unique_ptr<Board> board;
+
+// The directory this DLL was loaded from, with its trailing separator.
+std::string OwnDirectory() {
+  HMODULE self = nullptr;
+  GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
+                         GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                     reinterpret_cast<LPCSTR>(&OwnDirectory), &self);
+  char path[MAX_PATH] = {};
+  DWORD length = GetModuleFileNameA(self, path, MAX_PATH);
+  std::string directory(path, length);
+  size_t slash = directory.find_last_of("\\/");
+  return slash == std::string::npos ? std::string() : directory.substr(0, slash + 1);
+}
+
+// The board the next open talks to, or null when the board file names none.
+Board* PluggedBoard() {
+  if (board && board->isOpen()) {
+    return board.get();
+  }
+  BoardKind kind;
+  if (!torvane::sim::ReadBoardChoice(OwnDirectory(), &kind)) {
+    kind = BoardKind::None;
+  }
+  if (!board || board->kind() != kind) {
+    board = torvane::sim::MakeBoard(kind);
+  }
+  return board.get();
+}
+
+uint32_t Status(int status) { return static_cast<uint32_t>(status); }
+
+// Calls on a handle before any open: the driver knows no such handle.
+constexpr uint32_t NO_BOARD = torvane::ADAPTER_INVALID_HANDLE;
+
+}  // namespace
+
+extern "C" {
+
+__declspec(dllexport) uint32_t FT_OpenEx(void* argument, uint32_t flags, void** handle) {
+  if (handle == nullptr) return Status(torvane::ADAPTER_INVALID_PARAMETER);
+  *handle = nullptr;
+  // Only the open by description is modelled; a serial number or location finds nothing.
+  if (flags != torvane::OPEN_BY_DESCRIPTION || argument == nullptr) {
+    return Status(torvane::ADAPTER_DEVICE_NOT_FOUND);
+  }
+  return Status(PluggedBoard()->Open(static_cast<const char*>(argument), handle));
+}
+
+__declspec(dllexport) uint32_t FT_SetUSBParameters(void* handle, uint32_t in, uint32_t out) {
+  return board ? Status(board->SetUsbParameters(handle, in, out)) : NO_BOARD;
+}
+
+__declspec(dllexport) uint32_t FT_SetBitMode(void* handle, uint8_t mask, uint8_t mode) {
+  return board ? Status(board->SetBitMode(handle, mask, mode)) : NO_BOARD;
+}
+
+__declspec(dllexport) uint32_t FT_SetBaudRate(void* handle, uint32_t baud) {
+  return board ? Status(board->SetBaudRate(handle, baud)) : NO_BOARD;
+}
+
+__declspec(dllexport) uint32_t FT_Purge(void* handle, uint32_t mask) {
+  return board ? Status(board->Purge(handle, mask)) : NO_BOARD;
+}
+
+__declspec(dllexport) uint32_t FT_Write(void* handle, void* data, uint32_t count,
+                                        uint32_t* written) {
+  if (written == nullptr) return Status(torvane::ADAPTER_INVALID_PARAMETER);
+  *written = 0;
+  return board ? Status(board->Write(handle, static_cast<const uint8_t*>(data), count, written))
+               : NO_BOARD;
+}
+
+__declspec(dllexport) uint32_t FT_GetStatus(void* handle, uint32_t* rxQueued,
+                                            uint32_t* txQueued, uint32_t* eventStatus) {
+  if (rxQueued == nullptr || txQueued == nullptr || eventStatus == nullptr) {
+    return Status(torvane::ADAPTER_INVALID_PARAMETER);
+  }
+  *rxQueued = *txQueued = *eventStatus = 0;
+  return board ? Status(board->GetStatus(handle, rxQueued, txQueued, eventStatus)) : NO_BOARD;
+}
+
+__declspec(dllexport) uint32_t FT_Read(void* handle, void* buffer, uint32_t count,
+                                       uint32_t* read) {
+  if (read == nullptr) return Status(torvane::ADAPTER_INVALID_PARAMETER);
+  *read = 0;
+  return board ? Status(board->Read(handle, static_cast<uint8_t*>(buffer), count, read))
+               : NO_BOARD;
+}
+
+__declspec(dllexport) uint32_t FT_Close(void* handle) {
+  return board ? Status(board->Close(handle)) : NO_BOARD;
+}
+
+}  // extern "C"
