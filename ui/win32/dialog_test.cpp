@@ -1,0 +1,189 @@
+// The real Win32 dialog, built from the resource script, on the stand-in driver library
+// (the simulated board) and without any driver, driven by clicks and keystrokes.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "link/adapter_link.h"
+#include "tools/make_bitstream.h"
+#include "ui/core_downloads.h"
+#include "ui/win32/d2xx_library.h"
+#include "ui/win32/dialog_driver_test.h"
+
+namespace torvane::ui::testing {
+namespace {
+
+class Win32DialogTest : public ::testing::Test {
+ protected:
+  // The dialog on the stand-in driver beside the test program, playing `board`.
+  void Open(const char* board, const std::function<void(DialogDriver&)>& script) {
+    ChooseBoard(board);
+    Run(D2XX_LIBRARY_NAME, script);
+  }
+  void Run(const char* library, const std::function<void(DialogDriver&)>& script) {
+    adapter_ = LoadD2xxAdapter(library);
+    state_ = std::make_unique<AppState>();
+    state_->link.adapter = adapter_.get();
+    RunDialog({state_.get(), CoreDownloadProcedures()}, script);
+    // What the end of the process would do: the stand-in driver outlives the dialog.
+    LinkClose(state_->link);
+  }
+  void TearDown() override { ChooseBoard(nullptr); }
+
+  // A .bit file for `part` in the test's directory.
+  static std::string BitFile(const char* name, BitPart part) {
+    std::string path = TestDirectory() + name;
+    BitstreamOptions options;
+    options.part = part;
+    EXPECT_TRUE(WriteBitFile(path.c_str(), options));
+    return path;
+  }
+
+  std::unique_ptr<D2xxAdapter> adapter_;
+  std::unique_ptr<AppState> state_;
+};
+
+TEST_F(Win32DialogTest, OpensIdentifiedWithOnlyBrowseAndThePathToUse) {
+  Open("prom", [](DialogDriver& d) {
+    EXPECT_EQ(d.Text(IDC_USB_STATUS), "USB : Connected");
+    EXPECT_EQ(d.Text(IDC_DEVICE_STATUS), "Download PROM");
+    EXPECT_FALSE(d.Enabled(IDC_DOWNLOAD));
+    EXPECT_TRUE(d.Enabled(IDC_BROWSE));
+    EXPECT_TRUE(d.Enabled(IDC_FILE_PATH));
+    EXPECT_TRUE(d.Enabled(IDC_CONNECT));
+    EXPECT_FALSE(d.Enabled(IDC_PROGRESS));
+    EXPECT_FALSE(d.Enabled(IDC_USB_STATUS));
+    EXPECT_EQ(d.Text(IDC_FILE_PATH), "");
+    EXPECT_EQ(d.ProgressMax(), 100);
+    GUITHREADINFO focus = {};
+    focus.cbSize = sizeof focus;
+    GetGUIThreadInfo(GetWindowThreadProcessId(d.dialog(), nullptr), &focus);
+    EXPECT_EQ(focus.hwndFocus, d.Control(IDC_BROWSE)) << "Browse takes the first focus";
+    EXPECT_NE(SendMessageA(d.dialog(), WM_GETICON, ICON_BIG, 0), 0);
+  });
+  Open("xc3s400", [](DialogDriver& d) {
+    EXPECT_EQ(d.Text(IDC_DEVICE_STATUS), "Download FPGA XC3S400");
+  });
+}
+
+TEST_F(Win32DialogTest, WithoutTheDriverLibraryTheAdapterIsNotConnected) {
+  Run("torvane-absent-ftd2xx.dll", [](DialogDriver& d) {
+    EXPECT_EQ(d.Text(IDC_USB_STATUS), "USB : Not Connected");
+    EXPECT_EQ(d.Text(IDC_DEVICE_STATUS), "JTAG : not found (0)");
+    d.Type(IDC_FILE_PATH, "x");
+    ASSERT_TRUE(d.Sync());
+    EXPECT_TRUE(d.Enabled(IDC_DOWNLOAD)) << "Download needs only a path";
+  });
+}
+
+TEST_F(Win32DialogTest, BrowseShowsTheChoiceAndCancelEmptiesIt) {
+  std::string file = BitFile("chosen.bit", BitPart::XC3S200);
+  Open("prom", [&](DialogDriver& d) {
+    std::string title, filter;
+    d.Click(IDC_BROWSE);
+    ASSERT_TRUE(d.AnswerOpenFile(file, &title, &filter));
+    EXPECT_EQ(title, "File Browser");
+    EXPECT_EQ(filter, "Bit Files(*.bit)");
+    ASSERT_TRUE(d.Sync());
+    EXPECT_EQ(d.Text(IDC_FILE_PATH), file);
+    EXPECT_TRUE(d.Enabled(IDC_DOWNLOAD));
+
+    d.Click(IDC_BROWSE);
+    ASSERT_TRUE(d.AnswerOpenFile("", &title, &filter));
+    ASSERT_TRUE(d.Sync());
+    EXPECT_EQ(d.Text(IDC_FILE_PATH), "");
+    EXPECT_FALSE(d.Enabled(IDC_DOWNLOAD)) << "Cancel leaves no path";
+  });
+}
+
+TEST_F(Win32DialogTest, DownloadFollowsTheTypedPathCharacterByCharacter) {
+  Open("prom", [](DialogDriver& d) {
+    d.Type(IDC_FILE_PATH, "a");
+    ASSERT_TRUE(d.Sync());
+    EXPECT_TRUE(d.Enabled(IDC_DOWNLOAD)) << "one character is a path";
+    d.Type(IDC_FILE_PATH, "\b");
+    ASSERT_TRUE(d.Sync());
+    EXPECT_EQ(d.Text(IDC_FILE_PATH), "");
+    EXPECT_FALSE(d.Enabled(IDC_DOWNLOAD));
+    d.Type(IDC_FILE_PATH, "C:\\no such dir\\design.bit");
+    ASSERT_TRUE(d.Sync());
+    EXPECT_EQ(d.Text(IDC_FILE_PATH), "C:\\no such dir\\design.bit");
+    ASSERT_TRUE(d.Enabled(IDC_DOWNLOAD));
+    d.Click(IDC_DOWNLOAD);
+    MessageBoxSeen box;
+    ASSERT_TRUE(d.AnswerMessageBox(&box));
+    EXPECT_EQ(box.caption, "Error");
+    EXPECT_EQ(box.text, "File not Found !");
+    EXPECT_TRUE(box.errorIcon);
+  });
+}
+
+TEST_F(Win32DialogTest, EscapeClosesNothing) {
+  Open("prom", [](DialogDriver& d) {
+    d.Type(IDC_FILE_PATH, "p");
+    d.Key(IDC_FILE_PATH, VK_ESCAPE);
+    d.Key(IDC_BROWSE, VK_ESCAPE);
+    d.Key(IDC_CONNECT, VK_ESCAPE);
+    // A dialog that ended takes no more messages: the sync would fail.
+    ASSERT_TRUE(d.Sync()) << "Escape ended the dialog";
+    ASSERT_TRUE(d.Sync()) << "Escape ended the dialog";
+    EXPECT_TRUE(IsWindowVisible(d.dialog()));
+    EXPECT_EQ(d.Text(IDC_FILE_PATH), "p");
+  });
+}
+
+TEST_F(Win32DialogTest, ConnectIdentifiesTheBoardPluggedInSince) {
+  Open("xc3s200", [](DialogDriver& d) {
+    EXPECT_EQ(d.Text(IDC_DEVICE_STATUS), "Download FPGA XC3S200");
+    ChooseBoard("none");
+    ASSERT_TRUE(d.Enabled(IDC_CONNECT));
+    d.Click(IDC_CONNECT);
+    ASSERT_TRUE(d.Sync());
+    EXPECT_EQ(d.Text(IDC_USB_STATUS), "USB : Not Connected");
+    EXPECT_EQ(d.Text(IDC_DEVICE_STATUS), "JTAG : not found (0)");
+    ChooseBoard("prom400");
+    d.Click(IDC_CONNECT);
+    ASSERT_TRUE(d.Sync());
+    EXPECT_EQ(d.Text(IDC_USB_STATUS), "USB : Connected");
+    EXPECT_EQ(d.Text(IDC_DEVICE_STATUS), "Download PROM");
+  });
+}
+
+TEST_F(Win32DialogTest, FpgaDownloadCompletesWithTheBarAtItsEnd) {
+  std::string file = BitFile("fpga.bit", BitPart::XC3S200);
+  Open("xc3s200", [&](DialogDriver& d) {
+    d.Type(IDC_FILE_PATH, file);
+    ASSERT_TRUE(d.Sync());
+    ASSERT_TRUE(d.Enabled(IDC_DOWNLOAD));
+    d.Click(IDC_DOWNLOAD);
+    MessageBoxSeen box;
+    ASSERT_TRUE(d.AnswerMessageBox(&box));
+    EXPECT_EQ(box.caption, "Operation Status");
+    EXPECT_EQ(box.text, "DOWNLOAD COMPLETE !");
+    EXPECT_TRUE(box.informationIcon);
+    ASSERT_TRUE(d.Sync());
+    EXPECT_GT(d.ProgressMax(), 100);
+    EXPECT_EQ(d.ProgressPos(), d.ProgressMax());
+    EXPECT_FALSE(d.Enabled(IDC_PROGRESS)) << "the bar stays disabled";
+  });
+}
+
+TEST_F(Win32DialogTest, PromDownloadCompletesWithTheBarAtItsEnd) {
+  std::string file = BitFile("prom.bit", BitPart::XC3S200);
+  Open("prom", [&](DialogDriver& d) {
+    d.Type(IDC_FILE_PATH, file);
+    ASSERT_TRUE(d.Sync());
+    d.Click(IDC_DOWNLOAD);
+    MessageBoxSeen box;
+    ASSERT_TRUE(d.AnswerMessageBox(&box));
+    EXPECT_EQ(box.caption, "Operation Status");
+    EXPECT_EQ(box.text, "DOWNLOAD COMPLETE !");
+    ASSERT_TRUE(d.Sync());
+    EXPECT_EQ(d.ProgressMax(), 100);
+    EXPECT_EQ(d.ProgressPos(), 99);  // the finishing wait's last step
+  });
+}
+
+}  // namespace
+}  // namespace torvane::ui::testing

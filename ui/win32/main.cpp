@@ -1,0 +1,43 @@
+// torvane.exe: the configuration dialog on the USB adapter through the vendor's driver.
+// The process lives inside the dialog; closing it ends the process with code 0. The
+// command line is not used.
+#include <windows.h>
+#include <commctrl.h>
+
+#include "procedures/app_state.h"
+#include "ui/core_downloads.h"
+#include "ui/win32/app_shell.h"
+#include "ui/win32/configure_dialog_win32.h"
+#include "ui/win32/d2xx_library.h"
+
+namespace {
+HINSTANCE appInstance;
+HWND mainWindow;
+torvane::AppState appState;
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR, int) {
+  using namespace torvane::ui;
+  if (previousInstance == nullptr && !RegisterMainClass(instance)) {
+    return 0;
+  }
+  appInstance = instance;
+  mainWindow = CreateMainWindow(appInstance);
+  if (mainWindow == nullptr) {
+    return 0;
+  }
+  // The progress bar's window class.
+  INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_PROGRESS_CLASS};
+  InitCommonControlsEx(&controls);
+
+  // Never unloaded, and the adapter handle is never closed at exit: both live as long as
+  // the process.
+  static std::unique_ptr<torvane::D2xxAdapter> adapter =
+      LoadD2xxAdapter(torvane::D2XX_LIBRARY_NAME);
+  appState.link.adapter = adapter.get();
+  SetDialogSession({&appState, CoreDownloadProcedures()});
+  if (!ShowConfigureDialog()) {
+    return 0;
+  }
+  return RunMessageLoop();
+}

@@ -1,0 +1,78 @@
+#include "ui/win32/win32_view.h"
+
+#include <commctrl.h>
+#include <commdlg.h>
+
+#include <string>
+#include <vector>
+
+#include "procedures/app_state.h"
+
+namespace torvane::ui {
+
+void Win32DialogView::SetStatusText(int controlId, const char* text) {
+  SetDlgItemTextA(dialog_, controlId, text);
+}
+
+void Win32DialogView::SetProgressRange(uint32_t minimum, uint32_t maximum) {
+  HWND bar = GetDlgItem(dialog_, IDC_PROGRESS);
+  if (initialising_) {
+    SendMessageA(bar, PBM_SETRANGE, 0, MAKELPARAM(minimum, maximum));
+  } else {
+    SendMessageA(bar, PBM_SETRANGE32, minimum, static_cast<LPARAM>(maximum));
+  }
+}
+
+void Win32DialogView::SetProgressPos(uint32_t position) {
+  SendDlgItemMessageA(dialog_, IDC_PROGRESS, PBM_SETPOS, position, 0);
+}
+
+void Win32DialogView::ShowMessage(MessageOwner owner, const char* text, const char* caption,
+                                  MessageIcon icon) {
+  UINT style = MB_OK | (icon == MessageIcon::Error ? MB_ICONERROR : MB_ICONINFORMATION);
+  MessageBoxA(owner == MessageOwner::Dialog ? dialog_ : nullptr, text, caption, style);
+}
+
+void Win32DialogView::SetControlText(int controlId, const char* text) {
+  SetDlgItemTextA(dialog_, controlId, text);
+}
+
+std::string Win32DialogView::GetControlText(int controlId) {
+  HWND control = GetDlgItem(dialog_, controlId);
+  int length = GetWindowTextLengthA(control);
+  std::vector<char> text(static_cast<size_t>(length > 0 ? length : 0) + 1, '\0');
+  int copied = GetWindowTextA(control, text.data(), static_cast<int>(text.size()));
+  return std::string(text.data(), static_cast<size_t>(copied > 0 ? copied : 0));
+}
+
+void Win32DialogView::EnableControl(int controlId, bool enabled) {
+  EnableWindow(GetDlgItem(dialog_, controlId), enabled ? TRUE : FALSE);
+}
+
+void Win32DialogView::SetIcon(int iconId) {
+  HICON icon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(iconId));
+  SendMessageA(dialog_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+  SendMessageA(dialog_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+}
+
+std::string Win32DialogView::ShowOpenFileDialog(const OpenFileRequest& request) {
+  // One filter: its name, its pattern, and the empty string that ends the list.
+  std::string filter = std::string(request.filterName) + '\0' + request.pattern + '\0';
+  char path[PATH_CAPACITY] = {};
+  OPENFILENAMEA settings = {};
+  settings.lStructSize = sizeof settings;
+  settings.hwndOwner = nullptr;
+  settings.lpstrFilter = filter.c_str();
+  settings.nFilterIndex = 1;
+  settings.lpstrFile = path;
+  settings.nMaxFile = PATH_CAPACITY;
+  settings.lpstrTitle = request.title;
+  settings.Flags = BROWSE_FLAGS;
+  // Not examined: after Cancel the buffer is still empty, which is the answer.
+  GetOpenFileNameA(&settings);
+  return path;
+}
+
+void Win32DialogView::PostQuit(int exitCode) { PostQuitMessage(exitCode); }
+
+}  // namespace torvane::ui

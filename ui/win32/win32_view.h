@@ -1,0 +1,44 @@
+// The configuration dialog's window as the shared rules and the procedures see it: the
+// DialogView on a Win32 dialog built from IDD_CONFIGURE. It owns nothing but the handle.
+#pragma once
+
+#include <windows.h>
+
+#include "ui/dialog_view.h"
+
+namespace torvane::ui {
+
+class Win32DialogView : public DialogView {
+ public:
+  void Attach(HWND dialog) { dialog_ = dialog; }
+  HWND window() const { return dialog_; }
+  // While the dialog initialises, the progress range goes out as PBM_SETRANGE (16-bit
+  // limits); downloads set theirs with PBM_SETRANGE32.
+  void SetInitialising(bool initialising) { initialising_ = initialising; }
+
+  // DialogHost
+  void SetStatusText(int controlId, const char* text) override;
+  void SetProgressRange(uint32_t minimum, uint32_t maximum) override;
+  void SetProgressPos(uint32_t position) override;
+  void ShowMessage(MessageOwner owner, const char* text, const char* caption,
+                   MessageIcon icon) override;
+  // DialogView
+  void SetControlText(int controlId, const char* text) override;
+  std::string GetControlText(int controlId) override;
+  void EnableControl(int controlId, bool enabled) override;
+  void SetIcon(int iconId) override;
+  std::string ShowOpenFileDialog(const OpenFileRequest& request) override;
+  void PostQuit(int exitCode) override;
+
+ private:
+  HWND dialog_ = nullptr;
+  bool initialising_ = false;
+};
+
+// The open-file dialog's settings: hide read-only, path and file must exist, explorer
+// style, long names.
+constexpr DWORD BROWSE_FLAGS =
+    OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST | OFN_EXPLORER | OFN_LONGNAMES;
+static_assert(BROWSE_FLAGS == 0x00281804, "the open-file dialog's flags are fixed");
+
+}  // namespace torvane::ui
