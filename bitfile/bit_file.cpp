@@ -128,9 +128,16 @@ size_t ReadDataChunk(BitFile& file, uint8_t* out, size_t max) {
     return 0;
   }
   // A short count means a read met end-of-file or failed, just as a byte-by-byte loop
-  // would notice it; a chunk that ends exactly at end-of-file does not.
-  size_t got = std::fread(out, 1, max, file.stream);
+  // would notice it; a chunk that ends exactly at end-of-file does not. The file ends
+  // where it ended when it was opened: one that keeps growing must not keep a download
+  // going for ever, and one that shrank has lost data the device was meant to get.
+  uint64_t left = file.totalSize > file.position ? file.totalSize - file.position : 0;
+  size_t wanted = left < max ? static_cast<size_t>(left) : max;
+  size_t got = std::fread(out, 1, wanted, file.stream);
   file.position += got;
+  if (got < wanted) {
+    file.cutShort = true;
+  }
   if (got < max) {
     file.atEnd = true;
   }

@@ -21,6 +21,7 @@ struct BitFile {
   uint32_t declaredLength = 0;  // the data length written in field e
   uint64_t position = 0;        // the current file offset, header included
   bool atEnd = false;           // a read has met end-of-file or a read error
+  bool cutShort = false;        // the data ended before the size recorded at open
 };
 
 // Opens a regular file for binary reading and records its size. Anything else (missing,

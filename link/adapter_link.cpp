@@ -43,8 +43,10 @@ int LinkPurge(AdapterLink& link, uint32_t mask) {
 
 int LinkWrite(AdapterLink& link, const uint8_t* data, uint32_t count) {
   link.bytesWritten = 0;
-  return link.adapter ? link.adapter->Write(link.handle, data, count, &link.bytesWritten)
-                      : NO_BACKEND;
+  int status = link.adapter ? link.adapter->Write(link.handle, data, count, &link.bytesWritten)
+                            : NO_BACKEND;
+  if (status != ADAPTER_OK) ++link.failedWrites;
+  return status;
 }
 
 int LinkGetStatus(AdapterLink& link) {

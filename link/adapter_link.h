@@ -22,6 +22,7 @@ struct AdapterLink {
   uint32_t eventStatus = 0;
   uint32_t rxQueued = 0;
   uint32_t bytesRead = 0;
+  uint32_t failedWrites = 0;  // writes the driver refused, since the link was made
 };
 
 // Each call goes to the backend even when the handle is not valid: the driver answers

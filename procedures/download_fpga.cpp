@@ -60,8 +60,9 @@ DownloadResult DownloadFpga(AppState& state, DialogHost& host) {
   }
   // A failed preamble skips the data, but start-up and the verdict still follow.
   SendVectors(link, VEC_JSTART, sizeof VEC_JSTART);
+  bool incomplete = file.cutShort;  // a file that shrank left part of the design out
   CloseBitFile(file);
-  return GiveVerdict(state, host, /*checkFpgaDone=*/true);
+  return GiveVerdict(state, host, /*checkFpgaDone=*/true, incomplete);
 }
 
 }  // namespace torvane

@@ -121,6 +121,7 @@ DownloadResult DownloadProm(AppState& state, DialogHost& host) {
   uint64_t totalSize = file.totalSize > 0 ? file.totalSize : 1;
 
   AdapterLink& link = state.link;
+  uint32_t failedBefore = link.failedWrites;
   LinkSetBaudRate(link, DOWNLOAD_BAUD_RATE);
   LinkSetBitMode(link, BITMODE_ASYNC_BITBANG);
 
@@ -161,9 +162,12 @@ DownloadResult DownloadProm(AppState& state, DialogHost& host) {
                     MakeTable(VEC_FINISH)});
   RunWait(link, host, 3 * PROGRESS_PHASE);
   SendVectors(link, MakeTable(VEC_TAP_RESET));
-  CloseBitFile(file);
   // The PROM is not the FPGA: nothing here configures it, so there is no DONE to read.
-  return GiveVerdict(state, host, /*checkFpgaDone=*/false);
+  // A refused write leaves the flash erased or half programmed, and a file that shrank
+  // left part of the design out, however the adapter answers now.
+  bool incomplete = link.failedWrites != failedBefore || file.cutShort;
+  CloseBitFile(file);
+  return GiveVerdict(state, host, /*checkFpgaDone=*/false, incomplete);
 }
 
 }  // namespace torvane

@@ -33,8 +33,6 @@ const char STATUS_MESSAGES[STATUS_MESSAGE_COUNT][STATUS_MESSAGE_SIZE] = {
 namespace {
 
 constexpr uint32_t SETTLE_MS = 50;
-constexpr PinVector AUX_D0 = 0x01;  // raised by the start-up table; it must stay high
-
 // From Run-Test/Idle (every vector keeps D0 high): Select-DR-Scan, Select-IR-Scan,
 // Capture-IR, Shift-IR; six ones shifted (BYPASS, never zeros: an all-zero instruction
 // is a boundary-scan one that drives the pins), the last into Exit1-IR; Update-IR and
@@ -80,14 +78,15 @@ DoneCheck ReadFpgaDone(AdapterLink& link) {
   return check;
 }
 
-DownloadResult GiveVerdict(AppState& state, DialogHost& host, bool checkFpgaDone) {
+DownloadResult GiveVerdict(AppState& state, DialogHost& host, bool checkFpgaDone,
+                           bool incomplete) {
   AdapterLink& link = state.link;
   LinkWait(link, SETTLE_MS);
   // A failed query delivers no count, and so counts as no answer from the adapter.
   bool answered = LinkGetStatus(link) == ADAPTER_OK && link.rxQueued > 0;
   // A count only proves the adapter answered; after a configuration the FPGA must also
   // say it started.
-  bool complete = answered && (!checkFpgaDone || ReadFpgaDone(link).done);
+  bool complete = answered && !incomplete && (!checkFpgaDone || ReadFpgaDone(link).done);
   if (complete) {
     host.ShowMessage(MessageOwner::Dialog, STATUS_MESSAGES[STATUS_COMPLETE], VERDICT_CAPTION,
                      MessageIcon::Information);

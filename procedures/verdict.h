@@ -37,7 +37,9 @@ DoneCheck ReadFpgaDone(AdapterLink& link);
 DoneCheck DecodeDoneCapture(const uint8_t* samples, size_t count);
 
 // Waits, queries the receive count, optionally checks DONE, shows the verdict box and
-// releases the lines after a failure.
-DownloadResult GiveVerdict(AppState& state, DialogHost& host, bool checkFpgaDone);
+// releases the lines after a failure. `incomplete`: a write failed or the file's data ran
+// out early, so the device cannot hold what it should, whatever the adapter answers.
+DownloadResult GiveVerdict(AppState& state, DialogHost& host, bool checkFpgaDone,
+                           bool incomplete);
 
 }  // namespace torvane

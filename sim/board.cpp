@@ -208,7 +208,7 @@ int Board::Read(AdapterHandle handle, uint8_t* buffer, uint32_t count, uint32_t*
   size_t available = rx_.size() - rxHead_;
   size_t n = std::min<size_t>(count, available);
   if (faults_.shortReadLimit != 0) n = std::min<size_t>(n, faults_.shortReadLimit);
-  std::memcpy(buffer, rx_.data() + rxHead_, n);
+  if (n > 0) std::memcpy(buffer, rx_.data() + rxHead_, n);
   rxHead_ += n;
   if (rxHead_ == rx_.size()) {
     rx_.clear();

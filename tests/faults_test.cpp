@@ -248,6 +248,7 @@ INSTANTIATE_TEST_SUITE_P(
         Fault{"every download write fails", 1, 0, false, 0, DownloadResult::Failed},
         Fault{"unplugged during the erase wait", 0, 100, false, 0, DownloadResult::Failed},
         Fault{"unplugged while programming", 0, 1560, false, 0, DownloadResult::Failed},
+        Fault{"a write fails while programming", 1560, 0, false, 0, DownloadResult::Failed},
         Fault{"status query fails", 0, 0, true, 0, DownloadResult::Failed},
         Fault{"reads come back short", 0, 0, false, 4, DownloadResult::Complete}),
     FaultName);

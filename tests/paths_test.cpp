@@ -112,7 +112,8 @@ TEST_F(Paths, NonAsciiNamesAreLoaded) {
 }
 
 // 259 characters fill the buffer with its terminator; 260 and 261 do not fit. Typed into
-// the path edit, a longer path is cut, and the cut path names no file.
+// the path edit, a longer path is no path: Download is disabled, and reached anyway it
+// finds no file (never the file that a cut path might name).
 TEST_F(Paths, LengthsAtTheEdgeOfThePathBuffer) {
   ASSERT_EQ(PATH_CAPACITY, 260);
   for (size_t length : {259u, 260u, 261u}) {
@@ -123,7 +124,7 @@ TEST_F(Paths, LengthsAtTheEdgeOfThePathBuffer) {
     ui::ConfigureDialog dialog{state_, view, ui::CoreDownloadProcedures()};
     view.texts[IDC_FILE_PATH] = path;
     ui::OnCommand(dialog, IDC_FILE_PATH);
-    EXPECT_TRUE(view.enabled[IDC_DOWNLOAD]);
+    EXPECT_EQ(view.enabled[IDC_DOWNLOAD], length < PATH_CAPACITY);
     size_t writesBefore = board_->writeSizes().size();
     ui::OnCommand(dialog, IDC_DOWNLOAD);
 
@@ -204,13 +205,16 @@ TEST_F(Paths, AFileThatGrowsDuringTheDownloadEnds) {
   // Zeros after the bitstream's end are padding to the configuration logic.
   host.change = [&] { std::filesystem::resize_file(path, size + 65536); };
   EXPECT_EQ(DownloadFpga(state_, host), DownloadResult::Complete);
+  // The data ends where the file ended when it was opened, and one 0 bit of start-up.
+  EXPECT_EQ(board_->fpga()->configBitCount(), 8 * PartDataSize(BitPart::XC3S200) + 1);
   ASSERT_EQ(host.messages.size(), 1u);
   EXPECT_EQ(host.messages[0].text, "DOWNLOAD COMPLETE !");
   EXPECT_TRUE(board_->fpga()->done());
 }
 
-// The PROM completes its last block with 0xFF once the data runs out, whatever the cause.
-TEST_F(Paths, APromFileThatShrinksIsProgrammedUpToItsNewEnd) {
+// The PROM completes its last block with 0xFF once the data runs out, but data that ran
+// out before the size the file had at the start is a failed download.
+TEST_F(Paths, APromFileThatShrinksFails) {
   Connect(BoardKind::Prom200);
   constexpr size_t DATA = 65536;
   constexpr size_t KEPT = 20000;  // well past what the stream has buffered
@@ -220,8 +224,9 @@ TEST_F(Paths, APromFileThatShrinksIsProgrammedUpToItsNewEnd) {
   ChangingHost host;
   host.at = 2 * WAIT_WRITES + 1;  // after the first block
   host.change = [&] { std::filesystem::resize_file(path, header + KEPT); };
-  DownloadProm(state_, host);
+  EXPECT_EQ(DownloadProm(state_, host), DownloadResult::Failed);
   ASSERT_EQ(host.messages.size(), 1u);
+  EXPECT_EQ(host.messages[0].text, "DOWNLOAD FAILED !");
   std::vector<uint8_t> data = DataSection(DATA);
   const std::vector<uint8_t>& memory = board_->prom()->memory();
   size_t blockEnd = (KEPT + PROM_BLOCK_BYTES - 1) / PROM_BLOCK_BYTES * PROM_BLOCK_BYTES;

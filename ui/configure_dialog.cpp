@@ -83,7 +83,11 @@ void BrowseForFile(ConfigureDialog& dialog) {
 }
 
 void OnPathEdited(ConfigureDialog& dialog) {
-  StorePath(dialog.state, dialog.view.GetControlText(IDC_FILE_PATH));
+  // As with Browse, a path the buffer cannot hold whole is no path: cut short it could
+  // name another file. The edits themselves take no more than the buffer holds.
+  if (!StorePath(dialog.state, dialog.view.GetControlText(IDC_FILE_PATH))) {
+    dialog.state.path[0] = '\0';
+  }
   dialog.view.EnableControl(IDC_DOWNLOAD, IsDownloadEnabled(dialog.state.path));
 }
 

@@ -151,10 +151,16 @@ TEST_F(ConfigureDialogTest, EditingThePathEnablesDownloadFromTheFirstCharacter) 
   EXPECT_FALSE(view.enabled.at(IDC_DOWNLOAD));
 }
 
-TEST_F(ConfigureDialogTest, AnEditedPathKeepsAtMostTheBufferLess1) {
-  view.texts[IDC_FILE_PATH] = std::string(300, 'p');
+TEST_F(ConfigureDialogTest, AnEditedPathLongerThanTheBufferIsNoPath) {
+  view.texts[IDC_FILE_PATH] = std::string(PATH_MAX_CHARS, 'p');
   OnPathEdited(dialog);
   EXPECT_EQ(std::string(state.path), std::string(PATH_MAX_CHARS, 'p'));
+  EXPECT_TRUE(view.enabled.at(IDC_DOWNLOAD));
+  // Cut short it could name another file: it is dropped, as Browse drops it.
+  view.texts[IDC_FILE_PATH] = std::string(300, 'p');
+  OnPathEdited(dialog);
+  EXPECT_STREQ(state.path, "");
+  EXPECT_FALSE(view.enabled.at(IDC_DOWNLOAD));
   EXPECT_FALSE(StorePath(state, std::string(PATH_CAPACITY, 'q')));
   EXPECT_TRUE(StorePath(state, std::string(PATH_MAX_CHARS, 'q')));
 }

@@ -26,6 +26,7 @@ class DownloadTest : public ::testing::Test {
  protected:
   DownloadTest() : dir_(scratch_.Dir()) {}
   ~DownloadTest() override {
+    recorder_.reset();  // it flushes into the trace file, so it goes first
     if (traceFile_) std::fclose(traceFile_);
   }
 
