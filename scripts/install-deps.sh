@@ -8,7 +8,7 @@ PACKAGES="
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   libcli11-dev libftdi1-dev
   qt6-base-dev xvfb xauth
-  sigrok-cli dpkg-dev
+  sigrok-cli dpkg-dev time
   clang libclang-rt-dev
 "
 
