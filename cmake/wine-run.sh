@@ -31,6 +31,10 @@ if [ ! -f "$prefix/.torvane-ready" ]; then
     if [ ! -f "$prefix/.torvane-ready" ]; then
       "$wine" wineboot.exe --init >/dev/null 2>&1 || true
       "$wine" reg.exe add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
+      # The desktop process wineboot started chose its driver before the setting existed:
+      # a new server, with the registry saved, starts the next one with no graphics.
+      "$(dirname "$wine")/wineserver" -k >/dev/null 2>&1 || true
+      "$(dirname "$wine")/wineserver" -w >/dev/null 2>&1 || true
       touch "$prefix/.torvane-ready"
     fi
   ) 9>"$prefix.lock"
