@@ -5,7 +5,9 @@
 #include <algorithm>
 #include <cstring>
 #include <string>
+#include <vector>
 
+#include "link/recorder.h"
 #include "sim/board.h"
 #include "sim/fpga.h"
 #include "sim/prom.h"
@@ -153,6 +155,42 @@ TEST(Identify, ConnectClosesFirstAndIdentifiesAgain) {
   EXPECT_NE(third.openStatus, ADAPTER_OK);
   EXPECT_EQ(host.usbLine(), "USB : Not Connected");
   EXPECT_EQ(host.deviceLine(), "JTAG : not found (0)");
+}
+
+// The trace is how a user sees what went to the cable: every call of one identification,
+// in order, with the three writes of 1, 62 and 64 bytes.
+TEST(Identify, TraceOfOneIdentification) {
+  auto board = sim::MakeBoard(BoardKind::Xc3s400);
+  std::FILE* file = std::tmpfile();
+  ASSERT_NE(file, nullptr);
+  {
+    Recorder recorder(*board, file);
+    AppState state;
+    state.link.adapter = &recorder;
+    RecordingHost host;
+    IdentifyChain(state, host);
+  }
+  std::rewind(file);
+  std::vector<std::string> lines;
+  char buffer[512];
+  while (std::fgets(buffer, sizeof buffer, file)) {
+    std::string line(buffer);
+    line.pop_back();
+    // A write or read line shows its kind and length; the bytes are the board's business.
+    size_t space = line.find(' ');
+    if (line.rfind("write ", 0) == 0) {
+      line = "write " + std::to_string((line.size() - space - 1) / 2);
+    } else if (line.rfind("read ", 0) == 0) {
+      size_t second = line.find(' ', space + 1);
+      line = line.substr(0, second) + " " + std::to_string((line.size() - second - 1) / 2);
+    }
+    lines.push_back(line);
+  }
+  std::fclose(file);
+  EXPECT_EQ(lines, (std::vector<std::string>{
+                       "open ok", "usbparams 16384 0", "bitmode 0xDF 4", "purge 1", "write 1",
+                       "sleep 50", "purge 1", "write 62", "sleep 50", "purge 1", "write 64",
+                       "sleep 50", "status 64", "read 64 64", "sleep 50", "purge 1"}));
 }
 
 }  // namespace
