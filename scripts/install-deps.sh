@@ -9,7 +9,7 @@ PACKAGES="
   libcli11-dev libftdi1-dev
   qt6-base-dev xvfb xauth
   sigrok-cli dpkg-dev time
-  g++-mingw-w64-x86-64 wine64 imagemagick
+  g++-mingw-w64-x86-64 wine64
   clang libclang-rt-dev
 "
 
