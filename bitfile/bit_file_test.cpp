@@ -19,7 +19,7 @@ using testing::ScratchDir;
 
 constexpr size_t CHUNK = 512;
 
-struct HeaderSpec {
+struct HeaderLayout {
   size_t fieldLengths[4];  // fields a to d
   uint32_t declaredLength;  // field e
 };
@@ -40,14 +40,14 @@ void PutField(std::vector<uint8_t>& out, char key, size_t length) {
   out.insert(out.end(), length, static_cast<uint8_t>('x'));
 }
 
-std::vector<uint8_t> Header(const HeaderSpec& spec) {
+std::vector<uint8_t> Header(const HeaderLayout& layout) {
   std::vector<uint8_t> out = Preamble();
   const char keys[] = {'a', 'b', 'c', 'd'};
   for (int i = 0; i < 4; ++i) {
-    PutField(out, keys[i], spec.fieldLengths[i]);
+    PutField(out, keys[i], layout.fieldLengths[i]);
   }
   out.push_back('e');
-  PutBigEndian(out, spec.declaredLength, 4);
+  PutBigEndian(out, layout.declaredLength, 4);
   return out;
 }
 
@@ -80,7 +80,7 @@ std::vector<uint8_t> ReadAll(BitFile& file, size_t* passes) {
 
 struct AcceptedCase {
   const char* name;
-  HeaderSpec header;
+  HeaderLayout header;
   size_t dataSize;
 };
 
@@ -136,7 +136,7 @@ struct RejectedCase {
   std::vector<uint8_t> bytes;
 };
 
-const HeaderSpec TYPICAL = {{14, 11, 11, 9}, 64};
+const HeaderLayout TYPICAL = {{14, 11, 11, 9}, 64};
 
 std::vector<uint8_t> TypicalFile() {
   return Concat(Header(TYPICAL), Data(TYPICAL.declaredLength));

@@ -18,7 +18,10 @@ namespace {
 // without closing the file, and reads the file back through a separate stream: whatever
 // the destructor left unflushed would be missing.
 std::string Trace(Adapter& inner, const std::function<void(Recorder&)>& calls) {
-  std::string path = testing::TempDir() + "recorder_test_trace.txt";
+  // One file per test: the tests run side by side as separate processes.
+  const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
+  std::string path = testing::TempDir() + "recorder_" + info->test_suite_name() + "_" +
+                     info->name() + ".txt";
   std::FILE* file = std::fopen(path.c_str(), "wb");
   EXPECT_NE(file, nullptr);
   {

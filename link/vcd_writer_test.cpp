@@ -59,7 +59,10 @@ std::string TdoAtRisingEdges(const std::vector<Row>& rows) {
 // Runs `calls` on a writer over `inner` into a real file and returns what the file holds
 // once the writer is gone.
 std::string Dump(Adapter& inner, const std::function<void(VcdWriter&)>& calls) {
-  std::string path = ::testing::TempDir() + "vcd_writer_test.vcd";
+  // One file per test: the tests run side by side as separate processes.
+  const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
+  std::string path = ::testing::TempDir() + "vcd_" + info->test_suite_name() + "_" +
+                     info->name() + ".vcd";
   std::FILE* file = std::fopen(path.c_str(), "wb");
   EXPECT_NE(file, nullptr);
   {
