@@ -72,8 +72,13 @@ DoneCheck ReadFpgaDone(AdapterLink& link) {
   std::memset(samples, 0, sizeof samples);
   LinkGetStatus(link);
   uint32_t wanted = link.rxQueued < sizeof samples ? link.rxQueued : sizeof samples;
-  LinkRead(link, samples, wanted);
-  DoneCheck check = DecodeDoneCapture(samples, link.bytesRead);
+  // A read may deliver fewer samples than are queued; take the rest until none come.
+  uint32_t got = 0;
+  while (got < wanted && LinkRead(link, samples + got, wanted - got) == ADAPTER_OK &&
+         link.bytesRead > 0) {
+    got += link.bytesRead;
+  }
+  DoneCheck check = DecodeDoneCapture(samples, got);
   LinkPurge(link, PURGE_RX);
   return check;
 }
