@@ -12,6 +12,7 @@
 #include "tools/make_bitstream.h"
 #include "ui/core_downloads.h"
 #include "ui/qt/configure_window.h"
+#include "ui/qt/qt_test_support.h"
 
 using torvane::AppState;
 using torvane::DialogHost;
@@ -19,37 +20,9 @@ using torvane::MessageIcon;
 using torvane::sim::BoardKind;
 using torvane::sim::MakeBoard;
 using namespace torvane::ui;
+using namespace torvane::ui::testing;
 
 namespace {
-
-struct Shown {
-  QWidget* owner;
-  QString text;
-  QString caption;
-  MessageIcon icon;
-};
-
-class RecordingPresenter : public DialogPresenter {
- public:
-  void ShowMessage(QWidget* owner, const QString& text, const QString& caption,
-                   MessageIcon icon) override {
-    shown.push_back({owner, text, caption, icon});
-  }
-  QString GetOpenFileName(const QString& title, const QString& filter) override {
-    titles.push_back(title);
-    filters.push_back(filter);
-    QString answer = answers.empty() ? QString() : answers.front();
-    if (!answers.empty()) {
-      answers.pop_front();
-    }
-    return answer;
-  }
-
-  std::vector<Shown> shown;
-  QStringList titles;
-  QStringList filters;
-  std::deque<QString> answers;  // an empty answer is Cancel
-};
 
 // A download that reports as the procedures do: a range, positions past the header,
 // and its verdict.
@@ -65,162 +38,121 @@ void FakeDownload(AppState&, DialogHost& host) {
 class ConfigureWindowTest : public QObject {
   Q_OBJECT
 
- private:
-  template <typename T>
-  static T* Get(ConfigureWindow& window, int id) {
-    T* control = qobject_cast<T*>(window.Control(id));
-    if (control == nullptr) {
-      qFatal("control %d missing", id);
-    }
-    return control;
-  }
-
  private slots:
   void opensWithTheChainIdentified() {
-    auto board = MakeBoard(BoardKind::Prom200);
-    AppState state;
-    state.link.adapter = board.get();
-    RecordingPresenter presenter;
-    ConfigureWindow window(state, {}, presenter);
-    window.show();
-    window.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&window));
+    OpenDialog d(BoardKind::Prom200);
+    d.window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(d.window.get()));
 
-    QCOMPARE(window.windowTitle(), QString("Configure Device ( Spartan - 3)"));
-    QCOMPARE(window.size(), QSize(333, 293));
-    auto* usb = Get<QLineEdit>(window, torvane::IDC_USB_STATUS);
-    auto* device = Get<QLineEdit>(window, torvane::IDC_DEVICE_STATUS);
+    QCOMPARE(d.window->windowTitle(), QString("Configure Device ( Spartan - 3)"));
+    QCOMPARE(d.window->size(), QSize(333, 293));
+    auto* usb = d.Get<QLineEdit>(torvane::IDC_USB_STATUS);
+    auto* device = d.Get<QLineEdit>(torvane::IDC_DEVICE_STATUS);
     QCOMPARE(usb->text(), QString("USB : Connected"));
     QCOMPARE(device->text(), QString("Download PROM"));
-    QCOMPARE(state.deviceMode, torvane::DEVICE_PROM);
+    QCOMPARE(d.state.deviceMode, torvane::DEVICE_PROM);
     for (QLineEdit* line : {usb, device}) {
       QVERIFY(!line->isEnabled());
       QVERIFY(line->isReadOnly());
       QCOMPARE(line->alignment(), Qt::AlignCenter);
     }
-    QVERIFY(!Get<QPushButton>(window, torvane::IDC_DOWNLOAD)->isEnabled());
-    QVERIFY(Get<QPushButton>(window, torvane::IDC_BROWSE)->isEnabled());
-    QVERIFY(Get<QLineEdit>(window, torvane::IDC_FILE_PATH)->isEnabled());
-    auto* bar = Get<QProgressBar>(window, torvane::IDC_PROGRESS);
+    QVERIFY(!d.Get<QPushButton>(torvane::IDC_DOWNLOAD)->isEnabled());
+    QVERIFY(d.Get<QPushButton>(torvane::IDC_BROWSE)->isEnabled());
+    QVERIFY(d.Get<QLineEdit>(torvane::IDC_FILE_PATH)->isEnabled());
+    auto* bar = d.Get<QProgressBar>(torvane::IDC_PROGRESS);
     QVERIFY(!bar->isEnabled());
     QCOMPARE(bar->minimum(), 0);
     QCOMPARE(bar->maximum(), 100);
-    QCOMPARE(QApplication::focusWidget(), window.Control(torvane::IDC_BROWSE));
-    QVERIFY(presenter.shown.empty());
+    QCOMPARE(QApplication::focusWidget(), d.window->Control(torvane::IDC_BROWSE));
+    QVERIFY(d.presenter.shown.empty());
 
     // Connect is the default button: Enter outside the buttons identifies again.
-    QCOMPARE(board->openCount(), 1u);
-    auto* path = Get<QLineEdit>(window, torvane::IDC_FILE_PATH);
+    QCOMPARE(d.board->openCount(), 1u);
+    auto* path = d.Get<QLineEdit>(torvane::IDC_FILE_PATH);
     path->setFocus();
     QTest::keyClick(path, Qt::Key_Return);
-    QCOMPARE(board->openCount(), 2u);
+    QCOMPARE(d.board->openCount(), 2u);
   }
 
   void cancelInBrowseForgetsAnEarlierChoice() {
-    auto none = MakeBoard(BoardKind::None);  // no cable, and no real waits
-    AppState state;
-    state.link.adapter = none.get();
-    RecordingPresenter presenter;
-    presenter.answers = {"/boards/top.bit", QString()};
-    ConfigureWindow window(state, {}, presenter);
-    window.show();
-    auto* browse = Get<QPushButton>(window, torvane::IDC_BROWSE);
-    auto* path = Get<QLineEdit>(window, torvane::IDC_FILE_PATH);
-    auto* download = Get<QPushButton>(window, torvane::IDC_DOWNLOAD);
+    OpenDialog d(BoardKind::None, {}, {"/boards/top.bit", QString()});
+    auto* browse = d.Get<QPushButton>(torvane::IDC_BROWSE);
+    auto* path = d.Get<QLineEdit>(torvane::IDC_FILE_PATH);
+    auto* download = d.Get<QPushButton>(torvane::IDC_DOWNLOAD);
 
     QTest::mouseClick(browse, Qt::LeftButton);
-    QCOMPARE(presenter.titles, QStringList{"File Browser"});
-    QCOMPARE(presenter.filters, QStringList{"Bit Files(*.bit)"});
+    QCOMPARE(d.presenter.titles, QStringList{"File Browser"});
+    QCOMPARE(d.presenter.filters, QStringList{"Bit Files(*.bit)"});
     QCOMPARE(path->text(), QString("/boards/top.bit"));
-    QCOMPARE(QString(state.path), QString("/boards/top.bit"));
+    QCOMPARE(QString(d.state.path), QString("/boards/top.bit"));
     QVERIFY(download->isEnabled());
 
     QTest::mouseClick(browse, Qt::LeftButton);
     QCOMPARE(path->text(), QString());
-    QCOMPARE(QString(state.path), QString());
+    QCOMPARE(QString(d.state.path), QString());
     QVERIFY(!download->isEnabled());
   }
 
   void typingOneCharacterEnablesDownload() {
-    auto none = MakeBoard(BoardKind::None);  // no cable, and no real waits
-    AppState state;
-    state.link.adapter = none.get();
-    RecordingPresenter presenter;
-    ConfigureWindow window(state, {}, presenter);
-    window.show();
-    auto* path = Get<QLineEdit>(window, torvane::IDC_FILE_PATH);
-    auto* download = Get<QPushButton>(window, torvane::IDC_DOWNLOAD);
+    OpenDialog d(BoardKind::None);
+    auto* path = d.Get<QLineEdit>(torvane::IDC_FILE_PATH);
+    auto* download = d.Get<QPushButton>(torvane::IDC_DOWNLOAD);
 
     path->setFocus();
     QTest::keyClicks(path, "x");
     QVERIFY(download->isEnabled());
-    QCOMPARE(QString(state.path), QString("x"));
+    QCOMPARE(QString(d.state.path), QString("x"));
     QTest::keyClick(path, Qt::Key_Backspace);
     QVERIFY(!download->isEnabled());
-    QCOMPARE(QString(state.path), QString());
+    QCOMPARE(QString(d.state.path), QString());
   }
 
   void connectIdentifiesAgain() {
-    auto prom = MakeBoard(BoardKind::Prom200);
+    OpenDialog d(BoardKind::Prom200);
     auto fpga = MakeBoard(BoardKind::Xc3s400);
-    AppState state;
-    state.link.adapter = prom.get();
-    RecordingPresenter presenter;
-    ConfigureWindow window(state, {}, presenter);
-    window.show();
-    auto* usb = Get<QLineEdit>(window, torvane::IDC_USB_STATUS);
-    auto* device = Get<QLineEdit>(window, torvane::IDC_DEVICE_STATUS);
-    auto* connectButton = Get<QPushButton>(window, torvane::IDC_CONNECT);
+    auto* usb = d.Get<QLineEdit>(torvane::IDC_USB_STATUS);
+    auto* device = d.Get<QLineEdit>(torvane::IDC_DEVICE_STATUS);
+    auto* connectButton = d.Get<QPushButton>(torvane::IDC_CONNECT);
     QCOMPARE(device->text(), QString("Download PROM"));
 
     // Another board behind the cable: Connect shows it.
-    state.link.adapter = fpga.get();
+    d.state.link.adapter = fpga.get();
     QTest::mouseClick(connectButton, Qt::LeftButton);
     QCOMPARE(usb->text(), QString("USB : Connected"));
     QCOMPARE(device->text(), QString("Download FPGA XC3S400"));
-    QCOMPARE(state.deviceMode, torvane::DEVICE_FPGA);
+    QCOMPARE(d.state.deviceMode, torvane::DEVICE_FPGA);
 
     // The cable pulled: both lines change.
     auto none = MakeBoard(BoardKind::None);
-    state.link.adapter = none.get();
+    d.state.link.adapter = none.get();
     QTest::mouseClick(connectButton, Qt::LeftButton);
     QCOMPARE(usb->text(), QString("USB : Not Connected"));
     QCOMPARE(device->text(), QString("JTAG : not found (0)"));
   }
 
   void downloadWithoutAModeSaysSo() {
-    auto none = MakeBoard(BoardKind::None);  // no cable, and no real waits
-    AppState state;
-    state.link.adapter = none.get();
-    RecordingPresenter presenter;
-    ConfigureWindow window(state, {}, presenter);
-    window.show();
-    state.deviceMode = torvane::DEVICE_NONE;  // as before any identification finished
-    Get<QLineEdit>(window, torvane::IDC_FILE_PATH)->setText("/boards/top.bit");
-    QTest::mouseClick(Get<QPushButton>(window, torvane::IDC_DOWNLOAD), Qt::LeftButton);
-    QCOMPARE(presenter.shown.size(), size_t{1});
-    QCOMPARE(presenter.shown[0].text, QString("Interface not present !"));
-    QCOMPARE(presenter.shown[0].caption, QString("Error"));
-    QCOMPARE(presenter.shown[0].icon, MessageIcon::Error);
-    QCOMPARE(presenter.shown[0].owner, static_cast<QWidget*>(&window));
+    OpenDialog d(BoardKind::None);
+    d.state.deviceMode = torvane::DEVICE_NONE;  // as before any identification finished
+    d.Get<QLineEdit>(torvane::IDC_FILE_PATH)->setText("/boards/top.bit");
+    QTest::mouseClick(d.Get<QPushButton>(torvane::IDC_DOWNLOAD), Qt::LeftButton);
+    QCOMPARE(d.presenter.shown.size(), size_t{1});
+    QCOMPARE(d.presenter.shown[0].text, QString("Interface not present !"));
+    QCOMPARE(d.presenter.shown[0].caption, QString("Error"));
+    QCOMPARE(d.presenter.shown[0].icon, MessageIcon::Error);
+    QCOMPARE(d.presenter.shown[0].owner, static_cast<QWidget*>(d.window.get()));
   }
 
   void downloadMovesTheBarAndShowsTheVerdict() {
-    auto board = MakeBoard(BoardKind::Xc3s200);
-    AppState state;
-    state.link.adapter = board.get();
-    RecordingPresenter presenter;
-    ConfigureWindow window(state, {&FakeDownload, nullptr}, presenter);
-    window.show();
-    Get<QLineEdit>(window, torvane::IDC_FILE_PATH)->setText("/boards/top.bit");
-    QTest::mouseClick(Get<QPushButton>(window, torvane::IDC_DOWNLOAD), Qt::LeftButton);
-    auto* bar = Get<QProgressBar>(window, torvane::IDC_PROGRESS);
+    OpenDialog d(BoardKind::Xc3s200, {&FakeDownload, nullptr});
+    d.Get<QLineEdit>(torvane::IDC_FILE_PATH)->setText("/boards/top.bit");
+    QTest::mouseClick(d.Get<QPushButton>(torvane::IDC_DOWNLOAD), Qt::LeftButton);
+    auto* bar = d.Get<QProgressBar>(torvane::IDC_PROGRESS);
     QCOMPARE(bar->maximum(), 400);
     QCOMPARE(bar->value(), 150);
     QVERIFY(!bar->isEnabled());
-    QCOMPARE(presenter.shown.size(), size_t{1});
-    QCOMPARE(presenter.shown[0].icon, MessageIcon::Information);
-    QCOMPARE(presenter.shown[0].caption, QString("Operation Status"));
+    QCOMPARE(d.presenter.shown.size(), size_t{1});
+    QCOMPARE(d.presenter.shown[0].icon, MessageIcon::Information);
+    QCOMPARE(d.presenter.shown[0].caption, QString("Operation Status"));
   }
 
   void browseAndDownloadConfigureTheFpga() {
@@ -228,67 +160,47 @@ class ConfigureWindowTest : public QObject {
     QVERIFY(dir.isValid());
     QByteArray file = dir.filePath("top.bit").toLocal8Bit();
     QVERIFY(torvane::WriteBitFile(file.constData(), torvane::BitstreamOptions{}));
-    auto board = MakeBoard(BoardKind::Xc3s200);
-    AppState state;
-    state.link.adapter = board.get();
-    RecordingPresenter presenter;
-    presenter.answers = {QString::fromLocal8Bit(file)};
-    ConfigureWindow window(state, CoreDownloadProcedures(), presenter);
-    window.show();
+    OpenDialog d(BoardKind::Xc3s200, CoreDownloadProcedures(), {QString::fromLocal8Bit(file)});
 
-    QTest::mouseClick(Get<QPushButton>(window, torvane::IDC_BROWSE), Qt::LeftButton);
-    QTest::mouseClick(Get<QPushButton>(window, torvane::IDC_DOWNLOAD), Qt::LeftButton);
-    QCOMPARE(presenter.shown.size(), size_t{1});
-    QCOMPARE(presenter.shown[0].text, QString("DOWNLOAD COMPLETE !"));
-    QCOMPARE(presenter.shown[0].icon, MessageIcon::Information);
-    QVERIFY(board->fpga()->done());
-    auto* bar = Get<QProgressBar>(window, torvane::IDC_PROGRESS);
+    QTest::mouseClick(d.Get<QPushButton>(torvane::IDC_BROWSE), Qt::LeftButton);
+    QTest::mouseClick(d.Get<QPushButton>(torvane::IDC_DOWNLOAD), Qt::LeftButton);
+    QCOMPARE(d.presenter.shown.size(), size_t{1});
+    QCOMPARE(d.presenter.shown[0].text, QString("DOWNLOAD COMPLETE !"));
+    QCOMPARE(d.presenter.shown[0].icon, MessageIcon::Information);
+    QVERIFY(d.board->fpga()->done());
+    auto* bar = d.Get<QProgressBar>(torvane::IDC_PROGRESS);
     QCOMPARE(bar->value(), bar->maximum());
   }
 
   void progressPastTheEndFillsTheBarAndAnEmptyRangeStaysEmpty() {
-    auto none = MakeBoard(BoardKind::None);  // no cable, and no real waits
-    AppState state;
-    state.link.adapter = none.get();
-    RecordingPresenter presenter;
-    ConfigureWindow window(state, {}, presenter);
-    auto* bar = Get<QProgressBar>(window, torvane::IDC_PROGRESS);
-    window.SetProgressRange(0, 1000);
-    window.SetProgressPos(1040);  // the offsets count the header
+    OpenDialog d(BoardKind::None);
+    auto* bar = d.Get<QProgressBar>(torvane::IDC_PROGRESS);
+    d.window->SetProgressRange(0, 1000);
+    d.window->SetProgressPos(1040);  // the offsets count the header
     QCOMPARE(bar->value(), 1000);
-    window.SetProgressRange(0, 0);
-    window.SetProgressPos(0);
+    d.window->SetProgressRange(0, 0);
+    d.window->SetProgressPos(0);
     QVERIFY(bar->maximum() > bar->minimum());  // not a busy indicator
     QCOMPARE(bar->value(), 0);
   }
 
   void escapeLeavesTheDialogOpen() {
-    auto none = MakeBoard(BoardKind::None);  // no cable, and no real waits
-    AppState state;
-    state.link.adapter = none.get();
-    RecordingPresenter presenter;
-    ConfigureWindow window(state, {}, presenter);
-    window.show();
-    QTest::keyClick(window.Control(torvane::IDC_BROWSE), Qt::Key_Escape);
-    QTest::keyClick(&window, Qt::Key_Escape);
-    QVERIFY(window.isVisible());
+    OpenDialog d(BoardKind::None);
+    QTest::keyClick(d.window->Control(torvane::IDC_BROWSE), Qt::Key_Escape);
+    QTest::keyClick(d.window.get(), Qt::Key_Escape);
+    QVERIFY(d.window->isVisible());
   }
 
   void closingEndsTheApplicationWithCode0() {
-    auto none = MakeBoard(BoardKind::None);  // no cable, and no real waits
-    AppState state;
-    state.link.adapter = none.get();
-    RecordingPresenter presenter;
-    ConfigureWindow window(state, {}, presenter);
-    window.show();
-    QTimer::singleShot(0, &window, &QWidget::close);
+    OpenDialog d(BoardKind::None);
+    QTimer::singleShot(0, d.window.get(), &QWidget::close);
     // Guards the test run only: a close that failed to quit would otherwise hang.
     QTimer guard;
     guard.setSingleShot(true);
     QObject::connect(&guard, &QTimer::timeout, [] { QCoreApplication::exit(99); });
     guard.start(10000);
     QCOMPARE(QCoreApplication::exec(), 0);
-    QVERIFY(!window.isVisible());
+    QVERIFY(!d.window->isVisible());
   }
 };
 

@@ -13,28 +13,15 @@
 #include "tools/make_bitstream.h"
 #include "ui/core_downloads.h"
 #include "ui/qt/configure_window.h"
+#include "ui/qt/qt_test_support.h"
 
-using torvane::AppState;
 using torvane::MessageIcon;
 using torvane::sim::Board;
 using torvane::sim::BoardKind;
 using namespace torvane::ui;
+using namespace torvane::ui::testing;
 
 namespace {
-
-struct Shown {
-  QString text;
-  MessageIcon icon;
-};
-
-class RecordingPresenter : public DialogPresenter {
- public:
-  void ShowMessage(QWidget*, const QString& text, const QString&, MessageIcon icon) override {
-    shown.push_back({text, icon});
-  }
-  QString GetOpenFileName(const QString&, const QString&) override { return QString(); }
-  std::vector<Shown> shown;
-};
 
 enum class Fault { Unplug, WriteFails, StatusFails };
 
@@ -47,13 +34,6 @@ class FaultDialogTest : public QObject {
   Q_OBJECT
 
  private:
-  template <typename T>
-  static T* Get(ConfigureWindow& window, int id) {
-    T* control = qobject_cast<T*>(window.Control(id));
-    if (control == nullptr) qFatal("control %d missing", id);
-    return control;
-  }
-
   static QString WriteDesign(const QTemporaryDir& dir, BoardKind kind) {
     QString path = dir.filePath("design.bit");
     torvane::BitstreamOptions options;
@@ -85,64 +65,55 @@ class FaultDialogTest : public QObject {
     QFETCH(Fault, fault);
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
-    auto board = std::make_unique<Board>(kind);
-    AppState state;
-    state.link.adapter = board.get();
-    RecordingPresenter presenter;
-    ConfigureWindow window(state, CoreDownloadProcedures(), presenter);
-    window.show();
-    auto* usb = Get<QLineEdit>(window, torvane::IDC_USB_STATUS);
-    auto* device = Get<QLineEdit>(window, torvane::IDC_DEVICE_STATUS);
-    auto* download = Get<QPushButton>(window, torvane::IDC_DOWNLOAD);
+    OpenDialog d(kind, CoreDownloadProcedures());
+    auto* usb = d.Get<QLineEdit>(torvane::IDC_USB_STATUS);
+    auto* device = d.Get<QLineEdit>(torvane::IDC_DEVICE_STATUS);
+    auto* download = d.Get<QPushButton>(torvane::IDC_DOWNLOAD);
     QCOMPARE(device->text(), Identified(kind));
 
-    Get<QLineEdit>(window, torvane::IDC_FILE_PATH)->setText(WriteDesign(dir, kind));
-    auto writes = static_cast<uint32_t>(board->writeSizes().size());
+    d.Get<QLineEdit>(torvane::IDC_FILE_PATH)->setText(WriteDesign(dir, kind));
+    auto writes = static_cast<uint32_t>(d.board->writeSizes().size());
     switch (fault) {
       case Fault::Unplug:
-        board->faults().unplugAfterWrites = writes + 5;
+        d.board->faults().unplugAfterWrites = writes + 5;
         break;
       case Fault::WriteFails:
-        board->faults().failWriteFrom = writes + 3;
+        d.board->faults().failWriteFrom = writes + 3;
         break;
       case Fault::StatusFails:
-        board->faults().failStatus = true;
+        d.board->faults().failStatus = true;
         break;
     }
     QTest::mouseClick(download, Qt::LeftButton);
-    QCOMPARE(presenter.shown.size(), size_t{1});
-    QCOMPARE(presenter.shown.back().text, QString("DOWNLOAD FAILED !"));
-    QCOMPARE(presenter.shown.back().icon, MessageIcon::Error);
+    QCOMPARE(d.presenter.shown.size(), size_t{1});
+    QCOMPARE(d.presenter.shown.back().text, QString("DOWNLOAD FAILED !"));
+    QCOMPARE(d.presenter.shown.back().icon, MessageIcon::Error);
     for (int id : {torvane::IDC_DOWNLOAD, torvane::IDC_BROWSE, torvane::IDC_FILE_PATH,
                    torvane::IDC_CONNECT}) {
-      QVERIFY2(window.Control(id)->isEnabled(), qPrintable(QString::number(id)));
+      QVERIFY2(d.window->Control(id)->isEnabled(), qPrintable(QString::number(id)));
     }
 
-    board->Replug();
-    QTest::mouseClick(Get<QPushButton>(window, torvane::IDC_CONNECT), Qt::LeftButton);
+    d.board->Replug();
+    QTest::mouseClick(d.Get<QPushButton>(torvane::IDC_CONNECT), Qt::LeftButton);
     QCOMPARE(usb->text(), QString("USB : Connected"));
     QCOMPARE(device->text(), Identified(kind));
     QTest::mouseClick(download, Qt::LeftButton);
-    QCOMPARE(presenter.shown.size(), size_t{2});
-    QCOMPARE(presenter.shown.back().text, QString("DOWNLOAD COMPLETE !"));
+    QCOMPARE(d.presenter.shown.size(), size_t{2});
+    QCOMPARE(d.presenter.shown.back().text, QString("DOWNLOAD COMPLETE !"));
   }
 
   void aFailedOpenAtStartIsRecoveredByConnect() {
     auto board = std::make_unique<Board>(BoardKind::Xc3s200);
-    board->faults().failOpen = true;
-    AppState state;
-    state.link.adapter = board.get();
-    RecordingPresenter presenter;
-    ConfigureWindow window(state, CoreDownloadProcedures(), presenter);
-    window.show();
-    auto* usb = Get<QLineEdit>(window, torvane::IDC_USB_STATUS);
-    auto* device = Get<QLineEdit>(window, torvane::IDC_DEVICE_STATUS);
+    board->faults().failOpen = true;  // before the dialog opens and identifies
+    OpenDialog d(std::move(board), CoreDownloadProcedures());
+    auto* usb = d.Get<QLineEdit>(torvane::IDC_USB_STATUS);
+    auto* device = d.Get<QLineEdit>(torvane::IDC_DEVICE_STATUS);
     QCOMPARE(usb->text(), QString("USB : Not Connected"));
     QCOMPARE(device->text(), QString("JTAG : not found (0)"));
-    QVERIFY(presenter.shown.empty());
+    QVERIFY(d.presenter.shown.empty());
 
-    board->Replug();
-    QTest::mouseClick(Get<QPushButton>(window, torvane::IDC_CONNECT), Qt::LeftButton);
+    d.board->Replug();
+    QTest::mouseClick(d.Get<QPushButton>(torvane::IDC_CONNECT), Qt::LeftButton);
     QCOMPARE(usb->text(), QString("USB : Connected"));
     QCOMPARE(device->text(), QString("Download FPGA XC3S200"));
   }
