@@ -12,6 +12,8 @@ namespace torvane {
 constexpr const char* ADAPTER_DESCRIPTION = "FT232R USB UART";
 constexpr uint32_t USB_TRANSFER_SIZE = 16384;
 constexpr uint32_t DOWNLOAD_BAUD_RATE = 921600;
+// The procedures' fixed wait, for the adapter to clock out what it was given.
+constexpr uint32_t SETTLE_MS = 50;
 
 struct AdapterLink {
   Adapter* adapter = nullptr;    // the backend; never owned by the link

@@ -9,8 +9,6 @@ namespace torvane {
 
 namespace {
 
-constexpr uint32_t SETTLE_MS = 50;
-
 // Written raw: TMS high, TCK and TDI low, auxiliary lines D1 and D2 high.
 constexpr uint8_t VEC_INIT_PINS = 0x0E;
 

@@ -32,7 +32,6 @@ const char STATUS_MESSAGES[STATUS_MESSAGE_COUNT][STATUS_MESSAGE_SIZE] = {
 
 namespace {
 
-constexpr uint32_t SETTLE_MS = 50;
 // From Run-Test/Idle (every vector keeps D0 high): Select-DR-Scan, Select-IR-Scan,
 // Capture-IR, Shift-IR; six ones shifted (BYPASS, never zeros: an all-zero instruction
 // is a boundary-scan one that drives the pins), the last into Exit1-IR; Update-IR and

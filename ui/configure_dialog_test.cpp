@@ -96,7 +96,7 @@ TEST_F(ConfigureDialogTest, DownloadDispatchesOnTheDeviceMode) {
     EXPECT_EQ(promRuns, c.prom) << "mode " << c.mode;
     ASSERT_EQ(view.messages.size(), c.boxes) << "mode " << c.mode;
   }
-  const ShownMessage& box = view.messages.back();
+  const torvane::testing::RecordedMessage& box = view.messages.back();
   EXPECT_EQ(box.text, "Interface not present !");
   EXPECT_EQ(box.caption, "Error");
   EXPECT_EQ(box.icon, MessageIcon::Error);

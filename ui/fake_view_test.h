@@ -7,16 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/recording_host.h"
 #include "ui/dialog_view.h"
 
 namespace torvane::ui {
-
-struct ShownMessage {
-  MessageOwner owner;
-  std::string text;
-  std::string caption;
-  MessageIcon icon;
-};
 
 class FakeView : public DialogView {
  public:
@@ -46,7 +40,7 @@ class FakeView : public DialogView {
 
   std::map<int, std::string> texts;
   std::map<int, bool> enabled;
-  std::vector<ShownMessage> messages;
+  std::vector<torvane::testing::RecordedMessage> messages;
   std::vector<OpenFileRequest> requests;
   std::deque<std::string> answers;  // what the file dialog returns, in turn; "" is Cancel
   uint32_t progressMin = 0xFFFFFFFF;
