@@ -2,11 +2,12 @@
 
 #include <cstring>
 
+#include "procedures/verdict.h"
+
 namespace torvane::cli {
 
 namespace {
 constexpr int BAR_WIDTH = 40;
-constexpr const char* VERDICT_CAPTION = "Operation Status";
 }  // namespace
 
 TerminalHost::TerminalHost(bool quiet, bool progressIsTerminal)
