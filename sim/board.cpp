@@ -174,6 +174,7 @@ void Board::ApplyByte(uint8_t byte) {
 int Board::Write(AdapterHandle handle, const uint8_t* data, uint32_t count, uint32_t* written) {
   *written = 0;
   ++writeCalls_;
+  if (writeHook_) writeHook_(writeCalls_);
   if (faults_.unplugAfterWrites != 0 && writeCalls_ > faults_.unplugAfterWrites) {
     unplugged_ = true;
   }

@@ -4,8 +4,10 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "link/adapter.h"
@@ -60,6 +62,11 @@ class Board : public Adapter {
   FaultPlan& faults() { return faults_; }
   // Takes the board back to power-on with the cable plugged in again (faults cleared).
   void Replug();
+  // Runs before each write call reaches the chip, with its 1-based call number: a test
+  // acts at a chosen point of a download (a file rewritten, a stop asked for) without
+  // sleeping. Survives Replug.
+  using WriteHook = std::function<void(uint32_t writeCall)>;
+  void SetWriteHook(WriteHook hook) { writeHook_ = std::move(hook); }
 
   // The chain, TDI side first; empty for the boards without devices.
   const std::vector<std::unique_ptr<JtagDevice>>& chain() const { return chain_; }
@@ -100,6 +107,7 @@ class Board : public Adapter {
   uint64_t bytesWritten_ = 0;
   uint32_t waited_ = 0;
   std::vector<uint32_t> writeSizes_;
+  WriteHook writeHook_;
   std::vector<uint8_t> rx_;
   size_t rxHead_ = 0;
 };
