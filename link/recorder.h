@@ -5,9 +5,9 @@
 
 #include <cstdint>
 #include <cstdio>
-#include <vector>
 
-#include "link/adapter.h"
+#include "link/forwarding_adapter.h"
+#include "link/text_sink.h"
 
 namespace torvane {
 
@@ -23,7 +23,7 @@ namespace torvane {
 //   close
 //   sleep MS                 a wait of the procedures
 // A write or read that carries no bytes has no hex field: "write", "read 64".
-class Recorder : public Adapter {
+class Recorder : public ForwardingAdapter {
  public:
   // `out` is not owned and may be null (then calls are only forwarded). Lines are kept in
   // a large buffer and flushed at status, close and wait, and when the recorder is destroyed.
@@ -45,21 +45,13 @@ class Recorder : public Adapter {
   void Wait(uint32_t milliseconds) override;
 
   // Writes out everything buffered. Returns false once any write to the file has failed.
-  bool Flush();
-  bool Good() const { return good_; }
+  bool Flush() { return sink_.Drain(true); }
+  bool Good() const { return sink_.good(); }
 
  private:
-  void Text(const char* text);
-  void Number(uint32_t value);
-  void Hex(const uint8_t* data, size_t count);
   void EndLine();
-  void Reserve(size_t bytes);
 
-  Adapter& inner_;
-  std::FILE* out_;
-  std::vector<char> buffer_;
-  size_t used_ = 0;
-  bool good_ = true;
+  TextSink sink_;
 };
 
 }  // namespace torvane

@@ -40,22 +40,16 @@ uint32_t BytePeriodNanoseconds(uint32_t baud) {
 }
 
 VcdWriter::VcdWriter(Adapter& inner, std::FILE* out)
-    : inner_(inner), out_(out), period_(BytePeriodNanoseconds(CHIP_DEFAULT_BAUD_RATE)) {
-  Put(HEADER);
+    : ForwardingAdapter(inner),
+      sink_(out, TEXT_FLUSH_BYTES),
+      period_(BytePeriodNanoseconds(CHIP_DEFAULT_BAUD_RATE)) {
+  sink_.Put(HEADER);
 }
 
 VcdWriter::~VcdWriter() { Finish(); }
 
-int VcdWriter::Open(const char* description, AdapterHandle* handle) {
-  return inner_.Open(description, handle);
-}
-
-int VcdWriter::SetUsbParameters(AdapterHandle handle, uint32_t inSize, uint32_t outSize) {
-  return inner_.SetUsbParameters(handle, inSize, outSize);
-}
-
 int VcdWriter::SetBitMode(AdapterHandle handle, uint8_t mask, uint8_t mode) {
-  int status = inner_.SetBitMode(handle, mask, mode);
+  int status = inner().SetBitMode(handle, mask, mode);
   if (status == ADAPTER_OK) {
     // Samples still queued from a synchronous run can no longer be matched to bytes once
     // asynchronous read-backs may join them.
@@ -67,13 +61,13 @@ int VcdWriter::SetBitMode(AdapterHandle handle, uint8_t mask, uint8_t mode) {
 }
 
 int VcdWriter::SetBaudRate(AdapterHandle handle, uint32_t baud) {
-  int status = inner_.SetBaudRate(handle, baud);
+  int status = inner().SetBaudRate(handle, baud);
   if (status == ADAPTER_OK) period_ = BytePeriodNanoseconds(baud);
   return status;
 }
 
 int VcdWriter::Purge(AdapterHandle handle, uint32_t mask) {
-  int status = inner_.Purge(handle, mask);
+  int status = inner().Purge(handle, mask);
   if (status == ADAPTER_OK && (mask & PURGE_RX)) {
     for (uint64_t index : sampleFor_) {
       if (index != NO_STEP && index >= firstBuffered_) {
@@ -89,7 +83,7 @@ int VcdWriter::Purge(AdapterHandle handle, uint32_t mask) {
 int VcdWriter::Write(AdapterHandle handle, const uint8_t* data, uint32_t count,
                      uint32_t* written) {
   uint32_t sent = 0;
-  int status = inner_.Write(handle, data, count, &sent);
+  int status = inner().Write(handle, data, count, &sent);
   if (written) *written = sent;
   if (!finished_ && data && IsBitBang(mode_)) {
     uint32_t applied = sent < count ? sent : count;
@@ -101,14 +95,9 @@ int VcdWriter::Write(AdapterHandle handle, const uint8_t* data, uint32_t count,
   return status;
 }
 
-int VcdWriter::GetStatus(AdapterHandle handle, uint32_t* rxQueued, uint32_t* txQueued,
-                         uint32_t* eventStatus) {
-  return inner_.GetStatus(handle, rxQueued, txQueued, eventStatus);
-}
-
 int VcdWriter::Read(AdapterHandle handle, uint8_t* buffer, uint32_t count, uint32_t* read) {
   uint32_t got = 0;
-  int status = inner_.Read(handle, buffer, count, &got);
+  int status = inner().Read(handle, buffer, count, &got);
   if (read) *read = got;
   uint32_t samples = got < count ? got : count;
   for (uint32_t i = 0; buffer && i < samples && !sampleFor_.empty(); ++i) {
@@ -124,14 +113,12 @@ int VcdWriter::Read(AdapterHandle handle, uint8_t* buffer, uint32_t count, uint3
 }
 
 int VcdWriter::Close(AdapterHandle handle) {
-  int status = inner_.Close(handle);
+  int status = inner().Close(handle);
   GiveUpWaiting();  // the receive queue goes with the handle
   EmitReady();
-  Drain(true);
+  sink_.Drain(true);
   return status;
 }
-
-void VcdWriter::Wait(uint32_t milliseconds) { inner_.Wait(milliseconds); }
 
 void VcdWriter::AddStep(uint8_t lines, bool synchronous) {
   if (synchronous) {
@@ -156,7 +143,7 @@ void VcdWriter::EmitReady() {
     steps_.pop_front();
     ++firstBuffered_;
   }
-  Drain(false);
+  sink_.Drain(false);
 }
 
 void VcdWriter::Emit(const Step& step) {
@@ -173,56 +160,34 @@ void VcdWriter::Emit(const Step& step) {
   bool changed = first;
   for (int s = 0; s < SIGNAL_COUNT; ++s) changed = changed || levels[s] != shown_[s];
   if (!changed) return;  // a dump records changes only
-  Put("#");
-  PutNumber(step.time);
-  Put(first ? "\n$dumpvars\n" : "\n");
+  sink_.Put("#");
+  sink_.PutNumber(step.time);
+  sink_.Put(first ? "\n$dumpvars\n" : "\n");
   for (int s = 0; s < SIGNAL_COUNT; ++s) {
     if (!first && levels[s] == shown_[s]) continue;
-    Put(levels[s] == LEVEL_UNKNOWN ? "x" : levels[s] == LEVEL_HIGH ? "1" : "0");
-    Put(SIGNAL_CODES[s]);
-    Put("\n");
+    sink_.Put(levels[s] == LEVEL_UNKNOWN ? "x" : levels[s] == LEVEL_HIGH ? "1" : "0");
+    sink_.Put(SIGNAL_CODES[s]);
+    sink_.Put("\n");
     shown_[s] = levels[s];
   }
-  if (first) Put("$end\n");
+  if (first) sink_.Put("$end\n");
   dumped_ = true;
 }
 
 bool VcdWriter::Finish() {
-  if (finished_) return good_;
+  if (finished_) return sink_.good();
   GiveUpWaiting();
   EmitReady();
   if (!dumped_) {
-    Put("#0\n$dumpvars\nx!\nx\"\nx#\nx$\n$end\n");  // nothing reached the lines
+    sink_.Put("#0\n$dumpvars\nx!\nx\"\nx#\nx$\n$end\n");  // nothing reached the lines
   } else {
-    Put("#");
-    PutNumber(time_);  // the end of the last step, so that it shows its length
-    Put("\n");
+    sink_.Put("#");
+    sink_.PutNumber(time_);  // the end of the last step, so that it shows its length
+    sink_.Put("\n");
   }
-  Drain(true);
+  sink_.Drain(true);
   finished_ = true;
-  return good_;
-}
-
-void VcdWriter::Put(const char* text) { text_ += text; }
-
-void VcdWriter::PutNumber(uint64_t value) {
-  char digits[24];
-  char* p = digits + sizeof(digits);
-  *--p = '\0';
-  do {
-    *--p = static_cast<char>('0' + value % 10);
-    value /= 10;
-  } while (value != 0);
-  text_ += p;
-}
-
-void VcdWriter::Drain(bool force) {
-  if (text_.size() < TEXT_FLUSH_BYTES && !force) return;
-  if (out_ && !text_.empty() && std::fwrite(text_.data(), 1, text_.size(), out_) != text_.size()) {
-    good_ = false;
-  }
-  text_.clear();
-  if (force && out_ && std::fflush(out_) != 0) good_ = false;
+  return sink_.good();
 }
 
 }  // namespace torvane

@@ -6,9 +6,9 @@
 #include <cstdint>
 #include <cstdio>
 #include <deque>
-#include <string>
 
-#include "link/adapter.h"
+#include "link/forwarding_adapter.h"
+#include "link/text_sink.h"
 
 namespace torvane {
 
@@ -31,7 +31,7 @@ uint32_t BytePeriodNanoseconds(uint32_t baud);
 // - Time counts bytes at the current rate only; the procedures' waits and USB latency are
 //   not shown.
 // Steps wait in memory until their tdo is known, a few dozen for an identification.
-class VcdWriter : public Adapter {
+class VcdWriter : public ForwardingAdapter {
  public:
   // `out` is not owned. The header is written at once.
   VcdWriter(Adapter& inner, std::FILE* out);
@@ -39,22 +39,17 @@ class VcdWriter : public Adapter {
   VcdWriter(const VcdWriter&) = delete;
   VcdWriter& operator=(const VcdWriter&) = delete;
 
-  int Open(const char* description, AdapterHandle* handle) override;
-  int SetUsbParameters(AdapterHandle handle, uint32_t inSize, uint32_t outSize) override;
   int SetBitMode(AdapterHandle handle, uint8_t mask, uint8_t mode) override;
   int SetBaudRate(AdapterHandle handle, uint32_t baud) override;
   int Purge(AdapterHandle handle, uint32_t mask) override;
   int Write(AdapterHandle handle, const uint8_t* data, uint32_t count, uint32_t* written) override;
-  int GetStatus(AdapterHandle handle, uint32_t* rxQueued, uint32_t* txQueued,
-                uint32_t* eventStatus) override;
   int Read(AdapterHandle handle, uint8_t* buffer, uint32_t count, uint32_t* read) override;
   int Close(AdapterHandle handle) override;
-  void Wait(uint32_t milliseconds) override;
 
   // Writes every step still waiting (tdo unknown), the end time, and flushes. Later
   // traffic is still forwarded but no longer dumped. False once any write to the file failed.
   bool Finish();
-  bool Good() const { return good_; }
+  bool Good() const { return sink_.good(); }
 
  private:
   enum : uint8_t { LEVEL_LOW = 0, LEVEL_HIGH = 1, LEVEL_UNKNOWN = 2 };
@@ -70,14 +65,9 @@ class VcdWriter : public Adapter {
   void GiveUpWaiting();  // every waiting step: tdo unknown
   void EmitReady();
   void Emit(const Step& step);
-  void Put(const char* text);
-  void PutNumber(uint64_t value);
-  void Drain(bool force);
 
-  Adapter& inner_;
-  std::FILE* out_;
+  TextSink sink_;
   bool finished_ = false;
-  bool good_ = true;
   uint8_t mode_ = 0;
   uint32_t period_;
   uint64_t time_ = 0;
@@ -88,7 +78,6 @@ class VcdWriter : public Adapter {
   bool dumped_ = false;             // the first step, with $dumpvars, is out
   uint8_t shown_[4] = {};           // the levels last written per signal
   uint8_t lastLines_ = 0;           // the lines of the step last written
-  std::string text_;
 };
 
 }  // namespace torvane
