@@ -14,12 +14,11 @@ namespace torvane::bench {
 // Progress and message boxes cost nothing here, so the figures are the procedures' own.
 class SilentHost : public DialogHost {
  public:
-  void SetStatusText(int, const char*) override {}
+  void SetStatusLine(StatusLine, const char*) override {}
   void SetProgressRange(uint32_t, uint32_t) override {}
   void SetProgressPos(uint32_t) override {}
-  void ShowMessage(MessageOwner, const char* text, const char*, MessageIcon) override {
-    lastMessage = text;
-  }
+  void ShowError(MessageOwner, const char* text) override { lastMessage = text; }
+  void ShowVerdict(DownloadResult result) override { lastMessage = VerdictText(result); }
   const char* lastMessage = nullptr;  // the verdict, to tell a run that went wrong
 };
 

@@ -83,18 +83,18 @@ bool OpenBitFile(const char* path, DialogHost& host, BitFile* file) {
   // Checked before opening as well as after: opening a pipe for reading waits for a writer.
   struct stat info {};
   if (path == nullptr || path[0] == '\0' || stat(path, &info) != 0 || !S_ISREG(info.st_mode)) {
-    ReportError(host, MessageOwner::Dialog, TEXT_FILE_NOT_FOUND);
+    host.ShowError(MessageOwner::Dialog, TEXT_FILE_NOT_FOUND);
     return false;
   }
   std::FILE* stream = std::fopen(path, "rb");
   if (stream == nullptr) {
-    ReportError(host, MessageOwner::Dialog, TEXT_FILE_NOT_FOUND);
+    host.ShowError(MessageOwner::Dialog, TEXT_FILE_NOT_FOUND);
     return false;
   }
   // The path may have been replaced between the two calls; trust only the open stream.
   if (fstat(fileno(stream), &info) != 0 || !S_ISREG(info.st_mode) || info.st_size < 0) {
     std::fclose(stream);
-    ReportError(host, MessageOwner::Dialog, TEXT_FILE_NOT_FOUND);
+    host.ShowError(MessageOwner::Dialog, TEXT_FILE_NOT_FOUND);
     return false;
   }
   file->stream = stream;
@@ -104,7 +104,7 @@ bool OpenBitFile(const char* path, DialogHost& host, BitFile* file) {
 
 bool SkipBitHeader(BitFile& file, DialogHost& host) {
   if (file.stream == nullptr || !ParseHeader(file)) {
-    ReportError(host, MessageOwner::None, TEXT_WRONG_FILE_FORMAT);
+    host.ShowError(MessageOwner::None, TEXT_WRONG_FILE_FORMAT);
     return false;
   }
   return true;

@@ -9,9 +9,8 @@
 
 #include "cli/adapter_choice.h"
 #include "cli/terminal_host.h"
-#include "procedures/download_fpga.h"
-#include "procedures/download_prom.h"
 #include "procedures/identify.h"
+#include "procedures/session.h"
 
 namespace torvane::cli {
 namespace {
@@ -24,8 +23,8 @@ constexpr int EXIT_USAGE = 2;
 class CliHost : public TerminalHost {
  public:
   CliHost(bool quiet, bool terminal) : TerminalHost(quiet, terminal), quiet_(quiet) {}
-  void SetStatusText(int controlId, const char* text) override {
-    if (!quiet_) TerminalHost::SetStatusText(controlId, text);
+  void SetStatusLine(StatusLine line, const char* text) override {
+    if (!quiet_) TerminalHost::SetStatusLine(line, text);
   }
 
  private:
@@ -48,6 +47,7 @@ int ExitCode(DownloadResult result) {
     case DownloadResult::Complete:
       return EXIT_COMPLETE;
     case DownloadResult::Failed:
+    case DownloadResult::NotPresent:
       return EXIT_FAILED;
     case DownloadResult::FileError:
       return EXIT_USAGE;
@@ -93,13 +93,8 @@ int Run(Command command, const Options& options) {
                  state.deviceMode == DEVICE_PROM ? "a configuration PROM" : "an FPGA alone",
                  command == Command::Fpga ? "an FPGA alone" : "a configuration PROM");
     code = EXIT_USAGE;
-  } else if (state.deviceMode == DEVICE_FPGA) {
-    code = ExitCode(DownloadFpga(state, host));
-  } else if (state.deviceMode == DEVICE_PROM) {
-    code = ExitCode(DownloadProm(state, host));
   } else {
-    ReportError(host, MessageOwner::Dialog, "Interface not present !");
-    code = EXIT_FAILED;
+    code = ExitCode(DownloadIdentified(state, host));
   }
   host.FinishProgress();
   LinkClose(state.link);

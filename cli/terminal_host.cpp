@@ -1,9 +1,5 @@
 #include "cli/terminal_host.h"
 
-#include <cstring>
-
-#include "procedures/verdict.h"
-
 namespace torvane::cli {
 
 namespace {
@@ -13,7 +9,7 @@ constexpr int BAR_WIDTH = 40;
 TerminalHost::TerminalHost(bool quiet, bool progressIsTerminal)
     : quiet_(quiet), terminal_(progressIsTerminal) {}
 
-void TerminalHost::SetStatusText(int, const char* text) { std::printf("%s\n", text); }
+void TerminalHost::SetStatusLine(StatusLine, const char* text) { std::printf("%s\n", text); }
 
 void TerminalHost::SetProgressRange(uint32_t minimum, uint32_t maximum) {
   FinishProgress();
@@ -47,16 +43,15 @@ void TerminalHost::FinishProgress() {
   }
 }
 
-void TerminalHost::ShowMessage(MessageOwner, const char* text, const char* caption,
-                               MessageIcon) {
+void TerminalHost::ShowError(MessageOwner, const char* text) {
   FinishProgress();
-  if (std::strcmp(caption, VERDICT_CAPTION) == 0) {
-    lastVerdict_ = text;
-    std::printf("%s\n", text);  // the verdict is the result: never hidden by --quiet
-    std::fflush(stdout);
-  } else {
-    std::fprintf(stderr, "%s: %s\n", caption, text);
-  }
+  std::fprintf(stderr, "%s: %s\n", ERROR_CAPTION, text);
+}
+
+void TerminalHost::ShowVerdict(DownloadResult result) {
+  FinishProgress();
+  std::printf("%s\n", VerdictText(result));  // the verdict is the result: never hidden by --quiet
+  std::fflush(stdout);
 }
 
 }  // namespace torvane::cli

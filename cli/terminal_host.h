@@ -5,7 +5,6 @@
 
 #include <cstdint>
 #include <cstdio>
-#include <string>
 
 #include "procedures/dialog_host.h"
 
@@ -15,15 +14,14 @@ class TerminalHost : public DialogHost {
  public:
   TerminalHost(bool quiet, bool progressIsTerminal);
 
-  void SetStatusText(int controlId, const char* text) override;
+  void SetStatusLine(StatusLine line, const char* text) override;
   void SetProgressRange(uint32_t minimum, uint32_t maximum) override;
   void SetProgressPos(uint32_t position) override;
-  void ShowMessage(MessageOwner owner, const char* text, const char* caption,
-                   MessageIcon icon) override;
+  void ShowError(MessageOwner owner, const char* text) override;
+  void ShowVerdict(DownloadResult result) override;
 
   // Ends a drawn progress bar with a newline, so later output starts on its own line.
   void FinishProgress();
-  const std::string& lastVerdict() const { return lastVerdict_; }
 
  private:
   bool quiet_;
@@ -32,7 +30,6 @@ class TerminalHost : public DialogHost {
   uint32_t maximum_ = 100;
   int lastPercent_ = -1;
   bool barOpen_ = false;
-  std::string lastVerdict_;
 };
 
 }  // namespace torvane::cli

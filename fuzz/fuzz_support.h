@@ -12,13 +12,14 @@ namespace torvane::fuzz {
 
 class CountingHost : public DialogHost {
  public:
-  void SetStatusText(int, const char*) override {}
+  void SetStatusLine(StatusLine, const char*) override {}
   void SetProgressRange(uint32_t minimum, uint32_t maximum) override {
     rangeMin = minimum;
     rangeMax = maximum;
   }
   void SetProgressPos(uint32_t) override { ++positions; }
-  void ShowMessage(MessageOwner, const char*, const char*, MessageIcon) override { ++messages; }
+  void ShowError(MessageOwner, const char*) override { ++messages; }
+  void ShowVerdict(DownloadResult) override { ++messages; }
 
   uint32_t rangeMin = 0;
   uint32_t rangeMax = 0;

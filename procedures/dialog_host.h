@@ -1,42 +1,46 @@
-// The dialog seam: what the procedures need of the window they run in. Each front-end
-// implements it (Win32 dialog, Qt dialog, terminal); tests use a recording one.
+// The dialog seam: what the procedures need of the window they run in, in their own words:
+// two status lines, a progress bar, error boxes and the verdict. Each front-end implements
+// it (Win32 dialog, Qt dialog, terminal); tests use a recording one.
 #pragma once
 
 #include <cstdint>
 
 namespace torvane {
 
-// Control identifiers of the configuration dialog that the procedures write to.
-enum ControlId : int {
-  IDC_DOWNLOAD = 1009,
-  IDC_BROWSE = 1010,
-  IDC_FILE_PATH = 1012,
-  IDC_USB_STATUS = 1061,
-  IDC_DEVICE_STATUS = 1064,
-  IDC_CONNECT = 1090,
-  IDC_PROGRESS = 1091,
-};
-
-enum class MessageIcon { Error, Information };
+enum class StatusLine { Usb, Device };
 
 // Who owns a message box: the dialog, or nobody (the box stands on its own).
 enum class MessageOwner { Dialog, None };
+
+enum class MessageIcon { Error, Information };
+
+enum class DownloadResult {
+  Complete,    // "DOWNLOAD COMPLETE !"
+  Failed,      // "DOWNLOAD FAILED !", the lines released
+  FileError,   // the file was refused before any adapter traffic
+  NotPresent,  // no device to download to: "Interface not present !"
+};
+
+constexpr const char* ERROR_CAPTION = "Error";
+constexpr const char* VERDICT_CAPTION = "Operation Status";
 
 class DialogHost {
  public:
   virtual ~DialogHost() = default;
 
-  // Sets the text of one of the two status lines (IDC_USB_STATUS, IDC_DEVICE_STATUS).
-  virtual void SetStatusText(int controlId, const char* text) = 0;
+  virtual void SetStatusLine(StatusLine line, const char* text) = 0;
   // The progress bar: the range at the start of a download, then positions.
   virtual void SetProgressRange(uint32_t minimum, uint32_t maximum) = 0;
   virtual void SetProgressPos(uint32_t position) = 0;
-  // A modal message box; returns once the user has dismissed it.
-  virtual void ShowMessage(MessageOwner owner, const char* text, const char* caption,
-                           MessageIcon icon) = 0;
+  // A modal box captioned ERROR_CAPTION with the error icon; returns once dismissed.
+  virtual void ShowError(MessageOwner owner, const char* text) = 0;
+  // The verdict of a download (Complete or Failed): a modal box owned by the dialog,
+  // captioned VERDICT_CAPTION, with VerdictText and VerdictIcon; returns once dismissed.
+  virtual void ShowVerdict(DownloadResult result) = 0;
 };
 
-// A modal "Error" box with the error icon.
-void ReportError(DialogHost& host, MessageOwner owner, const char* text);
+// "DOWNLOAD COMPLETE !" for a complete download, "DOWNLOAD FAILED !" for any other.
+const char* VerdictText(DownloadResult result);
+MessageIcon VerdictIcon(DownloadResult result);
 
 }  // namespace torvane

@@ -115,7 +115,7 @@ DownloadResult DownloadProm(AppState& state, DialogHost& host) {
   // addresses; refuse it before the PROM is erased.
   if (DataLength(file) > PROM_CAPACITY_BYTES) {
     CloseBitFile(file);
-    ReportError(host, MessageOwner::Dialog, TEXT_FILE_TOO_LARGE);
+    host.ShowError(MessageOwner::Dialog, TEXT_FILE_TOO_LARGE);
     return DownloadResult::FileError;
   }
   uint64_t totalSize = file.totalSize > 0 ? file.totalSize : 1;

@@ -63,8 +63,8 @@ IdentifyResult IdentifyChain(AppState& state, DialogHost& host) {
   AdapterLink& link = state.link;
   int openStatus = LinkOpen(link);
   state.deviceMode = DEVICE_NONE;
-  host.SetStatusText(IDC_USB_STATUS, openStatus == ADAPTER_OK ? "USB : Connected"
-                                                              : "USB : Not Connected");
+  host.SetStatusLine(StatusLine::Usb,
+                     openStatus == ADAPTER_OK ? "USB : Connected" : "USB : Not Connected");
 
   // Every step runs even when the open failed: the calls then fail, the samples stay
   // clear and the code reads 0.
@@ -100,7 +100,7 @@ IdentifyResult IdentifyChain(AppState& state, DialogHost& host) {
   LinkPurge(link, PURGE_RX);
 
   Classification found = ClassifyIdcode(idcode);
-  host.SetStatusText(IDC_DEVICE_STATUS, found.text);
+  host.SetStatusLine(StatusLine::Device, found.text);
   state.deviceMode = found.mode;
   return IdentifyResult{openStatus, idcode, found.mode, found.known};
 }

@@ -30,6 +30,14 @@ const char STATUS_MESSAGES[STATUS_MESSAGE_COUNT][STATUS_MESSAGE_SIZE] = {
     "UNEXPECTED EOF !",
 };
 
+const char* VerdictText(DownloadResult result) {
+  return STATUS_MESSAGES[result == DownloadResult::Complete ? STATUS_COMPLETE : STATUS_FAILED];
+}
+
+MessageIcon VerdictIcon(DownloadResult result) {
+  return result == DownloadResult::Complete ? MessageIcon::Information : MessageIcon::Error;
+}
+
 namespace {
 
 // From Run-Test/Idle (every vector keeps D0 high): Select-DR-Scan, Select-IR-Scan,
@@ -92,12 +100,10 @@ DownloadResult GiveVerdict(AppState& state, DialogHost& host, bool checkFpgaDone
   // say it started.
   bool complete = answered && !incomplete && (!checkFpgaDone || ReadFpgaDone(link).done);
   if (complete) {
-    host.ShowMessage(MessageOwner::Dialog, STATUS_MESSAGES[STATUS_COMPLETE], VERDICT_CAPTION,
-                     MessageIcon::Information);
+    host.ShowVerdict(DownloadResult::Complete);
     return DownloadResult::Complete;
   }
-  host.ShowMessage(MessageOwner::Dialog, STATUS_MESSAGES[STATUS_FAILED], VERDICT_CAPTION,
-                   MessageIcon::Error);
+  host.ShowVerdict(DownloadResult::Failed);
   LinkWrite(link, &VEC_RELEASE, 1);
   return DownloadResult::Failed;
 }

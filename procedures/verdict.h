@@ -9,18 +9,11 @@
 
 namespace torvane {
 
-enum class DownloadResult {
-  Complete,   // "DOWNLOAD COMPLETE !"
-  Failed,     // "DOWNLOAD FAILED !", the lines released
-  FileError,  // the file was refused before any adapter traffic
-};
-
 constexpr size_t STATUS_MESSAGE_COUNT = 20;
 constexpr size_t STATUS_MESSAGE_SIZE = 60;
 extern const char STATUS_MESSAGES[STATUS_MESSAGE_COUNT][STATUS_MESSAGE_SIZE];
 constexpr size_t STATUS_COMPLETE = 0;
 constexpr size_t STATUS_FAILED = 18;
-constexpr const char* VERDICT_CAPTION = "Operation Status";
 
 // What the FPGA's instruction capture said about its configuration.
 struct DoneCheck {

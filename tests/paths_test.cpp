@@ -20,7 +20,6 @@
 #include "sim/prom.h"
 #include "tests/support/download_fixture.h"
 #include "ui/configure_dialog.h"
-#include "ui/core_downloads.h"
 #include "ui/fake_view_test.h"
 
 namespace torvane {
@@ -121,7 +120,7 @@ TEST_F(Paths, LengthsAtTheEdgeOfThePathBuffer) {
     std::string path = PathOfLength(length);
     WriteDesign(path);
     ui::FakeView view;
-    ui::ConfigureDialog dialog{state_, view, ui::CoreDownloadProcedures()};
+    ui::ConfigureDialog dialog{state_, view};
     view.texts[IDC_FILE_PATH] = path;
     ui::OnCommand(dialog, IDC_FILE_PATH);
     EXPECT_EQ(view.enabled[IDC_DOWNLOAD], length < PATH_CAPACITY);

@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#include "link/adapter_link.h"
 #include "procedures/identify.h"
+#include "procedures/session.h"
 #include "ui/resource.h"
 
 namespace torvane::ui {
@@ -23,7 +23,6 @@ bool StorePath(AppState& state, const std::string& text) {
 
 void OnInitDialog(ConfigureDialog& dialog) {
   DialogView& view = dialog.view;
-  view.SetIcon(IDI_APP);
   view.EnableControl(IDC_DOWNLOAD, false);
   view.EnableControl(IDC_BROWSE, true);
   view.EnableControl(IDC_FILE_PATH, true);
@@ -34,22 +33,10 @@ void OnInitDialog(ConfigureDialog& dialog) {
 
 void OnCommand(ConfigureDialog& dialog, int controlId) {
   switch (controlId) {
-    case IDC_DOWNLOAD: {
-      DownloadFn run = nullptr;
-      if (dialog.state.deviceMode == DEVICE_FPGA) {
-        run = dialog.downloads.fpga;
-      } else if (dialog.state.deviceMode == DEVICE_PROM) {
-        run = dialog.downloads.prom;
-      } else {
-        // Only reachable before any identification has finished: it always sets a mode.
-        ReportError(dialog.view, MessageOwner::Dialog, INTERFACE_NOT_PRESENT);
-        return;
-      }
-      if (run != nullptr) {
-        run(dialog.state, dialog.view);
-      }
+    case IDC_DOWNLOAD:
+      // The procedures show their own progress and verdict: the dialog needs nothing back.
+      DownloadIdentified(dialog.state, dialog.view);
       return;
-    }
     case IDC_BROWSE:
       BrowseForFile(dialog);
       return;
@@ -57,9 +44,7 @@ void OnCommand(ConfigureDialog& dialog, int controlId) {
       OnPathEdited(dialog);
       return;
     case IDC_CONNECT:
-      // Closed even when the last open failed: the driver answers for the stale handle.
-      LinkClose(dialog.state.link);
-      IdentifyChain(dialog.state, dialog.view);
+      Reconnect(dialog.state, dialog.view);
       return;
     default:
       return;

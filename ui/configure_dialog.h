@@ -10,25 +10,14 @@
 
 namespace torvane::ui {
 
-// A download procedure: it reports progress and its verdict through the host itself.
-using DownloadFn = void (*)(AppState& state, DialogHost& host);
-
-// The procedures Download dispatches to. A null entry is a procedure this build lacks.
-struct DownloadProcedures {
-  DownloadFn fpga = nullptr;
-  DownloadFn prom = nullptr;
-};
-
 struct ConfigureDialog {
   AppState& state;
   DialogView& view;
-  DownloadProcedures downloads;
 };
 
 constexpr const char* BROWSE_TITLE = "File Browser";
 constexpr const char* BROWSE_FILTER_NAME = "Bit Files(*.bit)";
 constexpr const char* BROWSE_PATTERN = "*.bit";
-constexpr const char* INTERFACE_NOT_PRESENT = "Interface not present !";
 constexpr int PATH_MAX_CHARS = PATH_CAPACITY - 1;  // the terminator takes the last place
 
 // Initial states (Download disabled, Browse and the path edit enabled, the progress bar

@@ -2,9 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <memory>
 #include <set>
 #include <string>
 
+#include "sim/board.h"
+#include "sim/fpga.h"
+#include "sim/prom.h"
+#include "tests/support/scratch_dir.h"
+#include "tools/make_bitstream.h"
 #include "ui/dialog_layout.h"
 #include "ui/fake_view_test.h"
 #include "ui/resource.h"
@@ -47,20 +54,11 @@ class CountingAdapter : public Adapter {
   std::vector<AdapterHandle> closed;
 };
 
-int fpgaRuns = 0;
-int promRuns = 0;
-void RunFpga(AppState&, DialogHost&) { ++fpgaRuns; }
-void RunProm(AppState&, DialogHost&) { ++promRuns; }
-
 class ConfigureDialogTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    fpgaRuns = 0;
-    promRuns = 0;
-  }
   AppState state;
   FakeView view;
-  ConfigureDialog dialog{state, view, DownloadProcedures{&RunFpga, &RunProm}};
+  ConfigureDialog dialog{state, view};
 };
 
 TEST_F(ConfigureDialogTest, OpeningSetsInitialStatesAndIdentifies) {
@@ -71,7 +69,6 @@ TEST_F(ConfigureDialogTest, OpeningSetsInitialStatesAndIdentifies) {
   EXPECT_FALSE(view.enabled.at(IDC_PROGRESS));
   EXPECT_EQ(view.progressMin, 0u);
   EXPECT_EQ(view.progressMax, 100u);
-  EXPECT_EQ(view.icon, IDI_APP);
   // No adapter at all: both lines still tell the user, and Download would run the FPGA
   // procedure against the absent adapter.
   EXPECT_EQ(view.texts[IDC_USB_STATUS], "USB : Not Connected");
@@ -80,34 +77,47 @@ TEST_F(ConfigureDialogTest, OpeningSetsInitialStatesAndIdentifies) {
   EXPECT_TRUE(view.messages.empty());
 }
 
-TEST_F(ConfigureDialogTest, DownloadDispatchesOnTheDeviceMode) {
-  struct Case {
-    DeviceMode mode;
-    int fpga, prom;
-    size_t boxes;
-  };
-  for (Case c : {Case{DEVICE_FPGA, 1, 0, 0}, Case{DEVICE_PROM, 0, 1, 0},
-                 Case{DEVICE_NONE, 0, 0, 1}}) {
-    SetUp();
+// Download runs what identification chose, as the devices show: the FPGA alone receives
+// configuration data, the PROM chain is erased and programmed.
+TEST_F(ConfigureDialogTest, DownloadRunsWhatIdentificationChose) {
+  torvane::testing::ScratchDir scratch;
+  BitstreamOptions options;
+  options.rawBody = true;
+  options.dataSize = 64;
+  std::string path = scratch.Path("design.bit");
+  ASSERT_TRUE(WriteBitFile(path.c_str(), options));
+  for (sim::BoardKind kind : {sim::BoardKind::Xc3s200, sim::BoardKind::Prom200}) {
+    std::unique_ptr<sim::Board> board = sim::MakeBoard(kind);
+    state.link.adapter = board.get();
+    OnInitDialog(dialog);
+    ASSERT_TRUE(StorePath(state, path));
     view.messages.clear();
-    state.deviceMode = c.mode;
     OnCommand(dialog, IDC_DOWNLOAD);
-    EXPECT_EQ(fpgaRuns, c.fpga) << "mode " << c.mode;
-    EXPECT_EQ(promRuns, c.prom) << "mode " << c.mode;
-    ASSERT_EQ(view.messages.size(), c.boxes) << "mode " << c.mode;
+    ASSERT_EQ(view.messages.size(), 1u) << sim::BoardName(kind);
+    EXPECT_EQ(view.messages[0].caption, "Operation Status");
+    if (board->prom() != nullptr) {
+      EXPECT_EQ(board->prom()->erases(), 1u);
+      EXPECT_EQ(board->fpga()->configBitCount(), 0u);
+    } else {
+      EXPECT_GE(board->fpga()->configBitCount(), 8 * options.dataSize);
+    }
+    LinkClose(state.link);
   }
+}
+
+TEST_F(ConfigureDialogTest, DownloadWithNoDeviceModeSaysTheInterfaceIsNotPresent) {
+  std::unique_ptr<sim::Board> board = sim::MakeBoard(sim::BoardKind::Xc3s200);
+  state.link.adapter = board.get();
+  std::snprintf(state.path, sizeof state.path, "%s", "/any.bit");
+  state.deviceMode = DEVICE_NONE;
+  OnCommand(dialog, IDC_DOWNLOAD);
+  ASSERT_EQ(view.messages.size(), 1u);
   const torvane::testing::RecordedMessage& box = view.messages.back();
   EXPECT_EQ(box.text, "Interface not present !");
   EXPECT_EQ(box.caption, "Error");
   EXPECT_EQ(box.icon, MessageIcon::Error);
   EXPECT_EQ(box.owner, MessageOwner::Dialog);
-}
-
-TEST_F(ConfigureDialogTest, DownloadInAModeThisBuildLacksRunsNothing) {
-  ConfigureDialog bare{state, view, DownloadProcedures{}};
-  state.deviceMode = DEVICE_PROM;
-  OnCommand(bare, IDC_DOWNLOAD);
-  EXPECT_TRUE(view.messages.empty());
+  EXPECT_TRUE(board->writeSizes().empty());
 }
 
 TEST_F(ConfigureDialogTest, BrowseAsksForABitFileAndCancelForgetsAnEarlierChoice) {
@@ -196,7 +206,6 @@ TEST_F(ConfigureDialogTest, OtherCommandsDoNothing) {
   EXPECT_TRUE(view.requests.empty());
   EXPECT_EQ(view.quitCode, -1);
   EXPECT_STREQ(state.path, "/kept.bit");
-  EXPECT_EQ(fpgaRuns + promRuns, 0);
 }
 
 TEST_F(ConfigureDialogTest, ClosingEndsTheApplicationWithCode0) {

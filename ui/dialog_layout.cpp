@@ -1,6 +1,6 @@
 #include "ui/dialog_layout.h"
 
-#include "procedures/dialog_host.h"
+#include "ui/resource.h"
 
 namespace torvane::ui {
 

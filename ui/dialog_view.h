@@ -1,11 +1,13 @@
 // What the shared dialog rules need of a toolkit's window: control texts and enabled
-// states, the open-file dialog, the icon and the end of the process. A view is also the
-// DialogHost the procedures write their status lines, progress and message boxes to.
+// states, the open-file dialog and the end of the process. A view is also the DialogHost
+// the procedures write their status lines, progress and message boxes to. The window's
+// icon is the toolkit's own business.
 #pragma once
 
 #include <string>
 
 #include "procedures/dialog_host.h"
+#include "ui/resource.h"
 
 namespace torvane::ui {
 
@@ -15,13 +17,16 @@ struct OpenFileRequest {
   const char* pattern;      // its pattern
 };
 
+// The edit control that shows a status line.
+constexpr int StatusLineControl(StatusLine line) {
+  return line == StatusLine::Usb ? IDC_USB_STATUS : IDC_DEVICE_STATUS;
+}
+
 class DialogView : public DialogHost {
  public:
   virtual void SetControlText(int controlId, const char* text) = 0;
   virtual std::string GetControlText(int controlId) = 0;
   virtual void EnableControl(int controlId, bool enabled) = 0;
-  // The dialog's large and small icon.
-  virtual void SetIcon(int iconId) = 0;
   // Shows the system's open-file dialog, with no owner; returns the chosen path, or an
   // empty string when the user cancelled.
   virtual std::string ShowOpenFileDialog(const OpenFileRequest& request) = 0;

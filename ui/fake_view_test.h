@@ -14,20 +14,20 @@ namespace torvane::ui {
 
 class FakeView : public DialogView {
  public:
-  void SetStatusText(int id, const char* text) override { texts[id] = text; }
+  void SetStatusLine(StatusLine line, const char* text) override {
+    texts[StatusLineControl(line)] = text;
+  }
   void SetProgressRange(uint32_t minimum, uint32_t maximum) override {
     progressMin = minimum;
     progressMax = maximum;
   }
   void SetProgressPos(uint32_t position) override { progressPos = position; }
-  void ShowMessage(MessageOwner owner, const char* text, const char* caption,
-                   MessageIcon icon) override {
-    messages.push_back({owner, text, caption, icon});
-  }
+  // Boxes are recorded as the shared recording host records them.
+  void ShowError(MessageOwner owner, const char* text) override { boxes.ShowError(owner, text); }
+  void ShowVerdict(DownloadResult result) override { boxes.ShowVerdict(result); }
   void SetControlText(int id, const char* text) override { texts[id] = text; }
   std::string GetControlText(int id) override { return texts[id]; }
   void EnableControl(int id, bool enabled) override { this->enabled[id] = enabled; }
-  void SetIcon(int iconId) override { icon = iconId; }
   std::string ShowOpenFileDialog(const OpenFileRequest& request) override {
     requests.push_back(request);
     std::string answer = answers.empty() ? std::string() : answers.front();
@@ -40,13 +40,13 @@ class FakeView : public DialogView {
 
   std::map<int, std::string> texts;
   std::map<int, bool> enabled;
-  std::vector<torvane::testing::RecordedMessage> messages;
+  torvane::testing::RecordingHost boxes;
+  std::vector<torvane::testing::RecordedMessage>& messages = boxes.messages;
   std::vector<OpenFileRequest> requests;
   std::deque<std::string> answers;  // what the file dialog returns, in turn; "" is Cancel
   uint32_t progressMin = 0xFFFFFFFF;
   uint32_t progressMax = 0xFFFFFFFF;
   uint32_t progressPos = 0xFFFFFFFF;
-  int icon = 0;
   int quitCode = -1;
 };
 

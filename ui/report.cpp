@@ -24,7 +24,7 @@ const char* LogFailureText(SystemLogResult result) {
 void LogEvent(DialogHost& host, EventType type, const char* text) {
   const char* failure = LogFailureText(WriteSystemLog(type, text));
   if (failure != nullptr) {
-    ReportError(host, MessageOwner::None, failure);
+    host.ShowError(MessageOwner::None, failure);
   }
 }
 
@@ -34,7 +34,7 @@ void ReportLastError(DialogHost& host, MessageOwner owner) {
   std::string text = SystemErrorText(code);
   LogEvent(host, EVENT_ERROR, text.c_str());
   if (owner != MessageOwner::None) {
-    ReportError(host, owner, text.c_str());
+    host.ShowError(owner, text.c_str());
   }
 }
 

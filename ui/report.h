@@ -1,4 +1,4 @@
-// The reporting routines every front-end uses beside ReportError: the system's last error
+// The reporting routines every front-end uses beside the error box: the system's last error
 // shown and logged, and one entry in the system log (syslog here, the event log on
 // Windows). A failure to log is itself shown in an ownerless "Error" box.
 #pragma once

@@ -20,27 +20,31 @@ struct RecordedMessage {
 
 class RecordingHost : public DialogHost {
  public:
-  void SetStatusText(int controlId, const char* text) override { status[controlId] = text; }
+  void SetStatusLine(StatusLine line, const char* text) override { status[line] = text; }
   void SetProgressRange(uint32_t minimum, uint32_t maximum) override {
     ranges.push_back({minimum, maximum});
   }
   void SetProgressPos(uint32_t position) override { positions.push_back(position); }
-  void ShowMessage(MessageOwner owner, const char* text, const char* caption,
-                   MessageIcon icon) override {
-    messages.push_back({owner, text, caption, icon});
+  // Each box as the user would see it: text, caption, icon and owner.
+  void ShowError(MessageOwner owner, const char* text) override {
+    messages.push_back({owner, text, ERROR_CAPTION, MessageIcon::Error});
+  }
+  void ShowVerdict(DownloadResult result) override {
+    messages.push_back(
+        {MessageOwner::Dialog, VerdictText(result), VERDICT_CAPTION, VerdictIcon(result)});
   }
 
-  std::string usbLine() const { return Line(IDC_USB_STATUS); }
-  std::string deviceLine() const { return Line(IDC_DEVICE_STATUS); }
+  std::string usbLine() const { return Line(StatusLine::Usb); }
+  std::string deviceLine() const { return Line(StatusLine::Device); }
 
-  std::map<int, std::string> status;
+  std::map<StatusLine, std::string> status;
   std::vector<std::pair<uint32_t, uint32_t>> ranges;
   std::vector<uint32_t> positions;
   std::vector<RecordedMessage> messages;
 
  private:
-  std::string Line(int id) const {
-    auto it = status.find(id);
+  std::string Line(StatusLine line) const {
+    auto it = status.find(line);
     return it == status.end() ? std::string() : it->second;
   }
 };

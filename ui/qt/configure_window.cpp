@@ -74,13 +74,13 @@ QRect DialogUnitsToPixels(int x, int y, int width, int height) {
                Scale(height, BASE_UNIT_Y, 8));
 }
 
-ConfigureWindow::ConfigureWindow(AppState& state, DownloadProcedures downloads,
-                                 DialogPresenter& presenter, QWidget* parent)
+ConfigureWindow::ConfigureWindow(AppState& state, DialogPresenter& presenter, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
-      dialog_{state, *this, downloads},
+      dialog_{state, *this},
       presenter_(presenter) {
   setWindowTitle(DIALOG_CAPTION);
+  setWindowIcon(AppIcon());
   QFont font(DIALOG_FONT);
   font.setStyleHint(QFont::SansSerif);
   font.setPixelSize(FONT_PIXELS);
@@ -149,8 +149,8 @@ QProgressBar* ConfigureWindow::ProgressBar() const {
   return qobject_cast<QProgressBar*>(Control(IDC_PROGRESS));
 }
 
-void ConfigureWindow::SetStatusText(int controlId, const char* text) {
-  SetControlText(controlId, text);
+void ConfigureWindow::SetStatusLine(StatusLine line, const char* text) {
+  SetControlText(StatusLineControl(line), text);
 }
 
 void ConfigureWindow::SetProgressRange(uint32_t minimum, uint32_t maximum) {
@@ -172,10 +172,14 @@ void ConfigureWindow::SetProgressPos(uint32_t position) {
   bar->repaint();
 }
 
-void ConfigureWindow::ShowMessage(MessageOwner owner, const char* text, const char* caption,
-                                  MessageIcon icon) {
+void ConfigureWindow::ShowError(MessageOwner owner, const char* text) {
   presenter_.ShowMessage(owner == MessageOwner::Dialog ? this : nullptr, FromLocal(text),
-                         FromLocal(caption), icon);
+                         FromLocal(ERROR_CAPTION), MessageIcon::Error);
+}
+
+void ConfigureWindow::ShowVerdict(DownloadResult result) {
+  presenter_.ShowMessage(this, FromLocal(VerdictText(result)), FromLocal(VERDICT_CAPTION),
+                         VerdictIcon(result));
 }
 
 void ConfigureWindow::SetControlText(int controlId, const char* text) {
@@ -201,8 +205,6 @@ void ConfigureWindow::EnableControl(int controlId, bool enabled) {
     control->setEnabled(enabled);
   }
 }
-
-void ConfigureWindow::SetIcon(int /*iconId*/) { setWindowIcon(AppIcon()); }
 
 std::string ConfigureWindow::ShowOpenFileDialog(const OpenFileRequest& request) {
   QString chosen = presenter_.GetOpenFileName(FromLocal(request.title),

@@ -25,22 +25,20 @@ class ConfigureWindow final : public QDialog, public DialogView {
 
  public:
   // Builds the controls and runs the dialog's initialisation, identification included.
-  ConfigureWindow(AppState& state, DownloadProcedures downloads, DialogPresenter& presenter,
-                  QWidget* parent = nullptr);
+  ConfigureWindow(AppState& state, DialogPresenter& presenter, QWidget* parent = nullptr);
 
   QWidget* Control(int controlId) const;  // null for an identifier the dialog lacks
 
   // DialogHost
-  void SetStatusText(int controlId, const char* text) override;
+  void SetStatusLine(StatusLine line, const char* text) override;
   void SetProgressRange(uint32_t minimum, uint32_t maximum) override;
   void SetProgressPos(uint32_t position) override;
-  void ShowMessage(MessageOwner owner, const char* text, const char* caption,
-                   MessageIcon icon) override;
+  void ShowError(MessageOwner owner, const char* text) override;
+  void ShowVerdict(DownloadResult result) override;
   // DialogView
   void SetControlText(int controlId, const char* text) override;
   std::string GetControlText(int controlId) override;
   void EnableControl(int controlId, bool enabled) override;
-  void SetIcon(int iconId) override;
   std::string ShowOpenFileDialog(const OpenFileRequest& request) override;
   void PostQuit(int exitCode) override;
 

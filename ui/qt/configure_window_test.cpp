@@ -10,12 +10,9 @@
 #include "sim/board.h"
 #include "sim/fpga.h"
 #include "tools/make_bitstream.h"
-#include "ui/core_downloads.h"
 #include "ui/qt/configure_window.h"
 #include "ui/qt/qt_test_support.h"
 
-using torvane::AppState;
-using torvane::DialogHost;
 using torvane::MessageIcon;
 using torvane::sim::BoardKind;
 using torvane::sim::MakeBoard;
@@ -23,15 +20,6 @@ using namespace torvane::ui;
 using namespace torvane::ui::testing;
 
 namespace {
-
-// A download that reports as the procedures do: a range, positions past the header,
-// and its verdict.
-void FakeDownload(AppState&, DialogHost& host) {
-  host.SetProgressRange(0, 400);
-  host.SetProgressPos(150);
-  host.ShowMessage(torvane::MessageOwner::Dialog, "DOWNLOAD COMPLETE !", "Operation Status",
-                   MessageIcon::Information);
-}
 
 }  // namespace
 
@@ -46,8 +34,8 @@ class ConfigureWindowTest : public QObject {
 
     QCOMPARE(d.window->windowTitle(), QString("Configure Device ( Spartan - 3)"));
     QCOMPARE(d.window->size(), QSize(333, 293));
-    auto* usb = d.Get<QLineEdit>(torvane::IDC_USB_STATUS);
-    auto* device = d.Get<QLineEdit>(torvane::IDC_DEVICE_STATUS);
+    auto* usb = d.Get<QLineEdit>(IDC_USB_STATUS);
+    auto* device = d.Get<QLineEdit>(IDC_DEVICE_STATUS);
     QCOMPARE(usb->text(), QString("USB : Connected"));
     QCOMPARE(device->text(), QString("Download PROM"));
     QCOMPARE(d.state.deviceMode, torvane::DEVICE_PROM);
@@ -56,29 +44,29 @@ class ConfigureWindowTest : public QObject {
       QVERIFY(line->isReadOnly());
       QCOMPARE(line->alignment(), Qt::AlignCenter);
     }
-    QVERIFY(!d.Get<QPushButton>(torvane::IDC_DOWNLOAD)->isEnabled());
-    QVERIFY(d.Get<QPushButton>(torvane::IDC_BROWSE)->isEnabled());
-    QVERIFY(d.Get<QLineEdit>(torvane::IDC_FILE_PATH)->isEnabled());
-    auto* bar = d.Get<QProgressBar>(torvane::IDC_PROGRESS);
+    QVERIFY(!d.Get<QPushButton>(IDC_DOWNLOAD)->isEnabled());
+    QVERIFY(d.Get<QPushButton>(IDC_BROWSE)->isEnabled());
+    QVERIFY(d.Get<QLineEdit>(IDC_FILE_PATH)->isEnabled());
+    auto* bar = d.Get<QProgressBar>(IDC_PROGRESS);
     QVERIFY(!bar->isEnabled());
     QCOMPARE(bar->minimum(), 0);
     QCOMPARE(bar->maximum(), 100);
-    QCOMPARE(QApplication::focusWidget(), d.window->Control(torvane::IDC_BROWSE));
+    QCOMPARE(QApplication::focusWidget(), d.window->Control(IDC_BROWSE));
     QVERIFY(d.presenter.shown.empty());
 
     // Connect is the default button: Enter outside the buttons identifies again.
     QCOMPARE(d.board->openCount(), 1u);
-    auto* path = d.Get<QLineEdit>(torvane::IDC_FILE_PATH);
+    auto* path = d.Get<QLineEdit>(IDC_FILE_PATH);
     path->setFocus();
     QTest::keyClick(path, Qt::Key_Return);
     QCOMPARE(d.board->openCount(), 2u);
   }
 
   void cancelInBrowseForgetsAnEarlierChoice() {
-    OpenDialog d(BoardKind::None, {}, {"/boards/top.bit", QString()});
-    auto* browse = d.Get<QPushButton>(torvane::IDC_BROWSE);
-    auto* path = d.Get<QLineEdit>(torvane::IDC_FILE_PATH);
-    auto* download = d.Get<QPushButton>(torvane::IDC_DOWNLOAD);
+    OpenDialog d(BoardKind::None, {"/boards/top.bit", QString()});
+    auto* browse = d.Get<QPushButton>(IDC_BROWSE);
+    auto* path = d.Get<QLineEdit>(IDC_FILE_PATH);
+    auto* download = d.Get<QPushButton>(IDC_DOWNLOAD);
 
     QTest::mouseClick(browse, Qt::LeftButton);
     QCOMPARE(d.presenter.titles, QStringList{"File Browser"});
@@ -95,8 +83,8 @@ class ConfigureWindowTest : public QObject {
 
   void typingOneCharacterEnablesDownload() {
     OpenDialog d(BoardKind::None);
-    auto* path = d.Get<QLineEdit>(torvane::IDC_FILE_PATH);
-    auto* download = d.Get<QPushButton>(torvane::IDC_DOWNLOAD);
+    auto* path = d.Get<QLineEdit>(IDC_FILE_PATH);
+    auto* download = d.Get<QPushButton>(IDC_DOWNLOAD);
 
     path->setFocus();
     QTest::keyClicks(path, "x");
@@ -110,9 +98,9 @@ class ConfigureWindowTest : public QObject {
   void connectIdentifiesAgain() {
     OpenDialog d(BoardKind::Prom200);
     auto fpga = MakeBoard(BoardKind::Xc3s400);
-    auto* usb = d.Get<QLineEdit>(torvane::IDC_USB_STATUS);
-    auto* device = d.Get<QLineEdit>(torvane::IDC_DEVICE_STATUS);
-    auto* connectButton = d.Get<QPushButton>(torvane::IDC_CONNECT);
+    auto* usb = d.Get<QLineEdit>(IDC_USB_STATUS);
+    auto* device = d.Get<QLineEdit>(IDC_DEVICE_STATUS);
+    auto* connectButton = d.Get<QPushButton>(IDC_CONNECT);
     QCOMPARE(device->text(), QString("Download PROM"));
 
     // Another board behind the cable: Connect shows it.
@@ -133,8 +121,8 @@ class ConfigureWindowTest : public QObject {
   void downloadWithoutAModeSaysSo() {
     OpenDialog d(BoardKind::None);
     d.state.deviceMode = torvane::DEVICE_NONE;  // as before any identification finished
-    d.Get<QLineEdit>(torvane::IDC_FILE_PATH)->setText("/boards/top.bit");
-    QTest::mouseClick(d.Get<QPushButton>(torvane::IDC_DOWNLOAD), Qt::LeftButton);
+    d.Get<QLineEdit>(IDC_FILE_PATH)->setText("/boards/top.bit");
+    QTest::mouseClick(d.Get<QPushButton>(IDC_DOWNLOAD), Qt::LeftButton);
     QCOMPARE(d.presenter.shown.size(), size_t{1});
     QCOMPARE(d.presenter.shown[0].text, QString("Interface not present !"));
     QCOMPARE(d.presenter.shown[0].caption, QString("Error"));
@@ -143,12 +131,20 @@ class ConfigureWindowTest : public QObject {
   }
 
   void downloadMovesTheBarAndShowsTheVerdict() {
-    OpenDialog d(BoardKind::Xc3s200, {&FakeDownload, nullptr});
-    d.Get<QLineEdit>(torvane::IDC_FILE_PATH)->setText("/boards/top.bit");
-    QTest::mouseClick(d.Get<QPushButton>(torvane::IDC_DOWNLOAD), Qt::LeftButton);
-    auto* bar = d.Get<QProgressBar>(torvane::IDC_PROGRESS);
-    QCOMPARE(bar->maximum(), 400);
-    QCOMPARE(bar->value(), 150);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    QByteArray file = dir.filePath("small.bit").toLocal8Bit();
+    torvane::BitstreamOptions options;
+    options.rawBody = true;
+    options.dataSize = 700;
+    QVERIFY(torvane::WriteBitFile(file.constData(), options));
+    OpenDialog d(BoardKind::Prom200);
+    d.Get<QLineEdit>(IDC_FILE_PATH)->setText(QString::fromLocal8Bit(file));
+    QTest::mouseClick(d.Get<QPushButton>(IDC_DOWNLOAD), Qt::LeftButton);
+    // The PROM's phases end with the finishing wait's last position.
+    auto* bar = d.Get<QProgressBar>(IDC_PROGRESS);
+    QCOMPARE(bar->maximum(), 100);
+    QCOMPARE(bar->value(), 99);
     QVERIFY(!bar->isEnabled());
     QCOMPARE(d.presenter.shown.size(), size_t{1});
     QCOMPARE(d.presenter.shown[0].icon, MessageIcon::Information);
@@ -160,21 +156,21 @@ class ConfigureWindowTest : public QObject {
     QVERIFY(dir.isValid());
     QByteArray file = dir.filePath("top.bit").toLocal8Bit();
     QVERIFY(torvane::WriteBitFile(file.constData(), torvane::BitstreamOptions{}));
-    OpenDialog d(BoardKind::Xc3s200, CoreDownloadProcedures(), {QString::fromLocal8Bit(file)});
+    OpenDialog d(BoardKind::Xc3s200, {QString::fromLocal8Bit(file)});
 
-    QTest::mouseClick(d.Get<QPushButton>(torvane::IDC_BROWSE), Qt::LeftButton);
-    QTest::mouseClick(d.Get<QPushButton>(torvane::IDC_DOWNLOAD), Qt::LeftButton);
+    QTest::mouseClick(d.Get<QPushButton>(IDC_BROWSE), Qt::LeftButton);
+    QTest::mouseClick(d.Get<QPushButton>(IDC_DOWNLOAD), Qt::LeftButton);
     QCOMPARE(d.presenter.shown.size(), size_t{1});
     QCOMPARE(d.presenter.shown[0].text, QString("DOWNLOAD COMPLETE !"));
     QCOMPARE(d.presenter.shown[0].icon, MessageIcon::Information);
     QVERIFY(d.board->fpga()->done());
-    auto* bar = d.Get<QProgressBar>(torvane::IDC_PROGRESS);
+    auto* bar = d.Get<QProgressBar>(IDC_PROGRESS);
     QCOMPARE(bar->value(), bar->maximum());
   }
 
   void progressPastTheEndFillsTheBarAndAnEmptyRangeStaysEmpty() {
     OpenDialog d(BoardKind::None);
-    auto* bar = d.Get<QProgressBar>(torvane::IDC_PROGRESS);
+    auto* bar = d.Get<QProgressBar>(IDC_PROGRESS);
     d.window->SetProgressRange(0, 1000);
     d.window->SetProgressPos(1040);  // the offsets count the header
     QCOMPARE(bar->value(), 1000);
@@ -186,7 +182,7 @@ class ConfigureWindowTest : public QObject {
 
   void escapeLeavesTheDialogOpen() {
     OpenDialog d(BoardKind::None);
-    QTest::keyClick(d.window->Control(torvane::IDC_BROWSE), Qt::Key_Escape);
+    QTest::keyClick(d.window->Control(IDC_BROWSE), Qt::Key_Escape);
     QTest::keyClick(d.window.get(), Qt::Key_Escape);
     QVERIFY(d.window->isVisible());
   }

@@ -8,7 +8,6 @@
 #include <string>
 
 #include "sim/board.h"
-#include "ui/core_downloads.h"
 #include "ui/qt/configure_window.h"
 
 namespace {
@@ -54,7 +53,7 @@ int main(int argc, char** argv) {
   torvane::AppState state;
   state.link.adapter = board.get();
   torvane::ui::SystemPresenter presenter;
-  torvane::ui::ConfigureWindow window(state, torvane::ui::CoreDownloadProcedures(), presenter);
+  torvane::ui::ConfigureWindow window(state, presenter);
   window.show();
   if (!options.screenshot.empty()) {
     QApplication::processEvents();

@@ -11,7 +11,6 @@
 
 #include "sim/board.h"
 #include "tools/make_bitstream.h"
-#include "ui/core_downloads.h"
 #include "ui/qt/configure_window.h"
 #include "ui/qt/qt_test_support.h"
 
@@ -65,13 +64,13 @@ class FaultDialogTest : public QObject {
     QFETCH(Fault, fault);
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
-    OpenDialog d(kind, CoreDownloadProcedures());
-    auto* usb = d.Get<QLineEdit>(torvane::IDC_USB_STATUS);
-    auto* device = d.Get<QLineEdit>(torvane::IDC_DEVICE_STATUS);
-    auto* download = d.Get<QPushButton>(torvane::IDC_DOWNLOAD);
+    OpenDialog d(kind);
+    auto* usb = d.Get<QLineEdit>(IDC_USB_STATUS);
+    auto* device = d.Get<QLineEdit>(IDC_DEVICE_STATUS);
+    auto* download = d.Get<QPushButton>(IDC_DOWNLOAD);
     QCOMPARE(device->text(), Identified(kind));
 
-    d.Get<QLineEdit>(torvane::IDC_FILE_PATH)->setText(WriteDesign(dir, kind));
+    d.Get<QLineEdit>(IDC_FILE_PATH)->setText(WriteDesign(dir, kind));
     auto writes = static_cast<uint32_t>(d.board->writeSizes().size());
     switch (fault) {
       case Fault::Unplug:
@@ -88,13 +87,13 @@ class FaultDialogTest : public QObject {
     QCOMPARE(d.presenter.shown.size(), size_t{1});
     QCOMPARE(d.presenter.shown.back().text, QString("DOWNLOAD FAILED !"));
     QCOMPARE(d.presenter.shown.back().icon, MessageIcon::Error);
-    for (int id : {torvane::IDC_DOWNLOAD, torvane::IDC_BROWSE, torvane::IDC_FILE_PATH,
-                   torvane::IDC_CONNECT}) {
+    for (int id : {IDC_DOWNLOAD, IDC_BROWSE, IDC_FILE_PATH,
+                   IDC_CONNECT}) {
       QVERIFY2(d.window->Control(id)->isEnabled(), qPrintable(QString::number(id)));
     }
 
     d.board->Replug();
-    QTest::mouseClick(d.Get<QPushButton>(torvane::IDC_CONNECT), Qt::LeftButton);
+    QTest::mouseClick(d.Get<QPushButton>(IDC_CONNECT), Qt::LeftButton);
     QCOMPARE(usb->text(), QString("USB : Connected"));
     QCOMPARE(device->text(), Identified(kind));
     QTest::mouseClick(download, Qt::LeftButton);
@@ -105,15 +104,15 @@ class FaultDialogTest : public QObject {
   void aFailedOpenAtStartIsRecoveredByConnect() {
     auto board = std::make_unique<Board>(BoardKind::Xc3s200);
     board->faults().failOpen = true;  // before the dialog opens and identifies
-    OpenDialog d(std::move(board), CoreDownloadProcedures());
-    auto* usb = d.Get<QLineEdit>(torvane::IDC_USB_STATUS);
-    auto* device = d.Get<QLineEdit>(torvane::IDC_DEVICE_STATUS);
+    OpenDialog d(std::move(board));
+    auto* usb = d.Get<QLineEdit>(IDC_USB_STATUS);
+    auto* device = d.Get<QLineEdit>(IDC_DEVICE_STATUS);
     QCOMPARE(usb->text(), QString("USB : Not Connected"));
     QCOMPARE(device->text(), QString("JTAG : not found (0)"));
     QVERIFY(d.presenter.shown.empty());
 
     d.board->Replug();
-    QTest::mouseClick(d.Get<QPushButton>(torvane::IDC_CONNECT), Qt::LeftButton);
+    QTest::mouseClick(d.Get<QPushButton>(IDC_CONNECT), Qt::LeftButton);
     QCOMPARE(usb->text(), QString("USB : Connected"));
     QCOMPARE(device->text(), QString("Download FPGA XC3S200"));
   }

@@ -2,7 +2,6 @@
 // the dialog; closing it ends the process with code 0.
 #include <QApplication>
 
-#include "ui/core_downloads.h"
 #include "ui/qt/configure_window.h"
 #include "ui/qt/real_adapter.h"
 
@@ -12,7 +11,7 @@ int main(int argc, char** argv) {
   torvane::AppState state;
   state.link.adapter = adapter.get();
   torvane::ui::SystemPresenter presenter;
-  torvane::ui::ConfigureWindow window(state, torvane::ui::CoreDownloadProcedures(), presenter);
+  torvane::ui::ConfigureWindow window(state, presenter);
   window.show();
   return app.exec();
 }

@@ -53,17 +53,15 @@ T* Get(ConfigureWindow& window, int id) {
 // The dialog opened and shown on `board`: identification has run, as when it opens.
 // A board without a cable (BoardKind::None) also means no real waits.
 struct OpenDialog {
-  explicit OpenDialog(std::unique_ptr<sim::Board> simulated, DownloadProcedures downloads = {},
-                      std::deque<QString> fileAnswers = {})
+  explicit OpenDialog(std::unique_ptr<sim::Board> simulated, std::deque<QString> fileAnswers = {})
       : board(std::move(simulated)) {
     state.link.adapter = board.get();
     presenter.answers = std::move(fileAnswers);
-    window = std::make_unique<ConfigureWindow>(state, downloads, presenter);
+    window = std::make_unique<ConfigureWindow>(state, presenter);
     window->show();
   }
-  explicit OpenDialog(sim::BoardKind kind, DownloadProcedures downloads = {},
-                      std::deque<QString> fileAnswers = {})
-      : OpenDialog(sim::MakeBoard(kind), downloads, std::move(fileAnswers)) {}
+  explicit OpenDialog(sim::BoardKind kind, std::deque<QString> fileAnswers = {})
+      : OpenDialog(sim::MakeBoard(kind), std::move(fileAnswers)) {}
 
   template <typename T>
   T* Get(int id) {

@@ -36,7 +36,7 @@ void SwallowEscapeIn(HWND edit) {
   SetPropA(edit, EDIT_PROC_PROPERTY, reinterpret_cast<HANDLE>(original));
 }
 
-ConfigureDialog Rules() { return ConfigureDialog{*session.state, view, session.downloads}; }
+ConfigureDialog Rules() { return ConfigureDialog{*session.state, view}; }
 
 }  // namespace
 
@@ -46,6 +46,7 @@ INT_PTR CALLBACK ConfigureDialogProc(HWND dialog, UINT message, WPARAM wParam, L
   switch (message) {
     case WM_INITDIALOG: {
       view.Attach(dialog);
+      view.SetIcons();
       HWND pathEdit = GetDlgItem(dialog, IDC_FILE_PATH);
       SwallowEscapeIn(pathEdit);
       // The path buffer's size: a longer text would name another file once cut to fit.

@@ -13,7 +13,6 @@ namespace torvane::ui {
 // What the dialog works on: set before ShowConfigureDialog.
 struct DialogSession {
   AppState* state = nullptr;
-  DownloadProcedures downloads;
 };
 void SetDialogSession(const DialogSession& session);
 

@@ -7,7 +7,6 @@
 
 #include "link/adapter_link.h"
 #include "tools/make_bitstream.h"
-#include "ui/core_downloads.h"
 #include "ui/win32/d2xx_library.h"
 #include "ui/win32/dialog_driver_test.h"
 
@@ -25,7 +24,7 @@ class Win32DialogTest : public ::testing::Test {
     adapter_ = LoadD2xxAdapter(library);
     state_ = std::make_unique<AppState>();
     state_->link.adapter = adapter_.get();
-    RunDialog({state_.get(), CoreDownloadProcedures()}, script);
+    RunDialog({state_.get()}, script);
     // What the end of the process would do: the stand-in driver outlives the dialog.
     LinkClose(state_->link);
   }

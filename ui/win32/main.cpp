@@ -5,7 +5,6 @@
 #include <commctrl.h>
 
 #include "procedures/app_state.h"
-#include "ui/core_downloads.h"
 #include "ui/win32/app_shell.h"
 #include "ui/win32/configure_dialog_win32.h"
 #include "ui/win32/d2xx_library.h"
@@ -35,7 +34,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR, int) {
   static std::unique_ptr<torvane::D2xxAdapter> adapter =
       LoadD2xxAdapter(torvane::D2XX_LIBRARY_NAME);
   appState.link.adapter = adapter.get();
-  SetDialogSession({&appState, CoreDownloadProcedures()});
+  SetDialogSession({&appState});
   if (!ShowConfigureDialog()) {
     return 0;
   }

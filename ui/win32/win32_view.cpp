@@ -10,8 +10,8 @@
 
 namespace torvane::ui {
 
-void Win32DialogView::SetStatusText(int controlId, const char* text) {
-  SetDlgItemTextA(dialog_, controlId, text);
+void Win32DialogView::SetStatusLine(StatusLine line, const char* text) {
+  SetDlgItemTextA(dialog_, StatusLineControl(line), text);
 }
 
 void Win32DialogView::SetProgressRange(uint32_t minimum, uint32_t maximum) {
@@ -27,10 +27,19 @@ void Win32DialogView::SetProgressPos(uint32_t position) {
   SendDlgItemMessageA(dialog_, IDC_PROGRESS, PBM_SETPOS, position, 0);
 }
 
-void Win32DialogView::ShowMessage(MessageOwner owner, const char* text, const char* caption,
-                                  MessageIcon icon) {
+void Win32DialogView::ShowBox(HWND owner, const char* text, const char* caption,
+                              MessageIcon icon) {
   UINT style = MB_OK | (icon == MessageIcon::Error ? MB_ICONERROR : MB_ICONINFORMATION);
-  MessageBoxA(owner == MessageOwner::Dialog ? dialog_ : nullptr, text, caption, style);
+  MessageBoxA(owner, text, caption, style);
+}
+
+void Win32DialogView::ShowError(MessageOwner owner, const char* text) {
+  ShowBox(owner == MessageOwner::Dialog ? dialog_ : nullptr, text, ERROR_CAPTION,
+          MessageIcon::Error);
+}
+
+void Win32DialogView::ShowVerdict(DownloadResult result) {
+  ShowBox(dialog_, VerdictText(result), VERDICT_CAPTION, VerdictIcon(result));
 }
 
 void Win32DialogView::SetControlText(int controlId, const char* text) {
@@ -49,8 +58,8 @@ void Win32DialogView::EnableControl(int controlId, bool enabled) {
   EnableWindow(GetDlgItem(dialog_, controlId), enabled ? TRUE : FALSE);
 }
 
-void Win32DialogView::SetIcon(int iconId) {
-  HICON icon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(iconId));
+void Win32DialogView::SetIcons() {
+  HICON icon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_APP));
   SendMessageA(dialog_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
   SendMessageA(dialog_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
 }

@@ -15,22 +15,25 @@ class Win32DialogView : public DialogView {
   // While the dialog initialises, the progress range goes out as PBM_SETRANGE (16-bit
   // limits); downloads set theirs with PBM_SETRANGE32.
   void SetInitialising(bool initialising) { initialising_ = initialising; }
+  // The dialog's large and small icon, IDI_APP.
+  void SetIcons();
 
   // DialogHost
-  void SetStatusText(int controlId, const char* text) override;
+  void SetStatusLine(StatusLine line, const char* text) override;
   void SetProgressRange(uint32_t minimum, uint32_t maximum) override;
   void SetProgressPos(uint32_t position) override;
-  void ShowMessage(MessageOwner owner, const char* text, const char* caption,
-                   MessageIcon icon) override;
+  void ShowError(MessageOwner owner, const char* text) override;
+  void ShowVerdict(DownloadResult result) override;
   // DialogView
   void SetControlText(int controlId, const char* text) override;
   std::string GetControlText(int controlId) override;
   void EnableControl(int controlId, bool enabled) override;
-  void SetIcon(int iconId) override;
   std::string ShowOpenFileDialog(const OpenFileRequest& request) override;
   void PostQuit(int exitCode) override;
 
  private:
+  void ShowBox(HWND owner, const char* text, const char* caption, MessageIcon icon);
+
   HWND dialog_ = nullptr;
   bool initialising_ = false;
 };
