@@ -128,6 +128,13 @@ int Board::Purge(AdapterHandle handle, uint32_t mask) {
   return ADAPTER_OK;
 }
 
+int Board::SetLatencyTimer(AdapterHandle handle, uint8_t milliseconds) {
+  if (!Usable(handle)) return ADAPTER_INVALID_HANDLE;
+  if (milliseconds == 0) return ADAPTER_INVALID_PARAMETER;
+  latencyMs_ = milliseconds;
+  return ADAPTER_OK;
+}
+
 bool Board::ChainTdo() const {
   switch (kind_) {
     case BoardKind::DeadHigh:

@@ -51,6 +51,7 @@ class Board : public Adapter {
   int SetBitMode(AdapterHandle handle, uint8_t mask, uint8_t mode) override;
   int SetBaudRate(AdapterHandle handle, uint32_t baud) override;
   int Purge(AdapterHandle handle, uint32_t mask) override;
+  int SetLatencyTimer(AdapterHandle handle, uint8_t milliseconds) override;
   int Write(AdapterHandle handle, const uint8_t* data, uint32_t count, uint32_t* written) override;
   int GetStatus(AdapterHandle handle, uint32_t* rxQueued, uint32_t* txQueued,
                 uint32_t* eventStatus) override;
@@ -103,6 +104,7 @@ class Board : public Adapter {
   uint8_t bitMode_ = 0;
   uint8_t mask_ = 0;
   uint32_t baud_ = 0;
+  uint8_t latencyMs_ = 16;
   uint8_t lines_ = 0;
   uint64_t bytesWritten_ = 0;
   uint32_t waited_ = 0;

@@ -65,6 +65,7 @@ TEST_F(BoardTest, EveryCallOnAnInvalidHandleFails) {
   EXPECT_EQ(board.SetBitMode(nullptr, 0xDF, 4), ADAPTER_INVALID_HANDLE);
   EXPECT_EQ(board.SetBaudRate(nullptr, 921600), ADAPTER_INVALID_HANDLE);
   EXPECT_EQ(board.Purge(nullptr, PURGE_RX), ADAPTER_INVALID_HANDLE);
+  EXPECT_EQ(board.SetLatencyTimer(nullptr, 1), ADAPTER_INVALID_HANDLE);
   EXPECT_EQ(board.Write(nullptr, &byte, 1, &n), ADAPTER_INVALID_HANDLE);
   EXPECT_EQ(n, 0u);
   EXPECT_EQ(board.GetStatus(nullptr, &n, &tx, &ev), ADAPTER_INVALID_HANDLE);
