@@ -24,6 +24,9 @@ class ForwardingAdapter : public Adapter {
   int SetBaudRate(AdapterHandle handle, uint32_t baud) override {
     return inner_.SetBaudRate(handle, baud);
   }
+  int SetLatencyTimer(AdapterHandle handle, uint8_t milliseconds) override {
+    return inner_.SetLatencyTimer(handle, milliseconds);
+  }
   int Purge(AdapterHandle handle, uint32_t mask) override { return inner_.Purge(handle, mask); }
   int Write(AdapterHandle handle, const uint8_t* data, uint32_t count,
             uint32_t* written) override {
