@@ -18,145 +18,141 @@
 
 #include <sys/stat.h>
 
+#include <cstdio>
+#include <cstring>
+#include <utility>
+
 namespace torvane {
 namespace {
 
 constexpr size_t PREAMBLE_SIZE = 13;
-constexpr char FIELD_KEYS[] = {'a', 'b', 'c', 'd'};
 constexpr char DATA_KEY = 'e';
+constexpr uint64_t MAX_FIELD_BYTES = 1 + 2 + 0xFFFF;
+constexpr uint64_t MAX_HEADER_BYTES = PREAMBLE_SIZE + 4 * MAX_FIELD_BYTES + 1 + 4;
+// No file past this can hold an acceptable data section, whatever its header says.
+constexpr uint64_t MAX_FILE_BYTES = MAX_HEADER_BYTES + MAX_DATA_BYTES;
 
-uint64_t Remaining(const BitFile& file) {
-  return file.position < file.totalSize ? file.totalSize - file.position : 0;
-}
+// Reads the header bytes in order; every read is checked against the end of the file.
+class Cursor {
+ public:
+  Cursor(const uint8_t* bytes, size_t size) : bytes_(bytes), size_(size) {}
 
-bool ReadExact(BitFile& file, uint8_t* out, size_t count) {
-  size_t got = std::fread(out, 1, count, file.stream);
-  file.position += got;
-  return got == count;
-}
-
-// Fields a to d are at most 65,535 bytes, so the seek offset always fits a long.
-bool SkipBytes(BitFile& file, uint64_t count) {
-  if (count > Remaining(file)) {
-    return false;
+  const uint8_t* Take(size_t count) {
+    if (count > size_ - at_) return nullptr;
+    const uint8_t* taken = bytes_ + at_;
+    at_ += count;
+    return taken;
   }
-  if (std::fseek(file.stream, static_cast<long>(count), SEEK_CUR) != 0) {
-    return false;
+  bool Key(char expected) {
+    const uint8_t* key = Take(1);
+    return key != nullptr && *key == static_cast<uint8_t>(expected);
   }
-  file.position += count;
+  bool BigEndian(int bytes, uint32_t* value) {
+    const uint8_t* raw = Take(static_cast<size_t>(bytes));
+    if (raw == nullptr) return false;
+    *value = 0;
+    for (int i = 0; i < bytes; ++i) *value = (*value << 8) | raw[i];
+    return true;
+  }
+  size_t at() const { return at_; }
+  size_t left() const { return size_ - at_; }
+
+ private:
+  const uint8_t* bytes_;
+  size_t size_;
+  size_t at_ = 0;
+};
+
+// A field of a 16-bit length and that many bytes; its text ends at its first NUL.
+bool ReadField(Cursor& cursor, char key, std::string* text) {
+  uint32_t length = 0;
+  if (!cursor.Key(key) || !cursor.BigEndian(2, &length)) return false;
+  const uint8_t* bytes = cursor.Take(length);
+  if (bytes == nullptr) return false;
+  const void* nul = std::memchr(bytes, 0, length);
+  size_t used = nul ? static_cast<size_t>(static_cast<const uint8_t*>(nul) - bytes) : length;
+  text->assign(reinterpret_cast<const char*>(bytes), used);
   return true;
 }
 
-bool ReadKey(BitFile& file, char expected) {
-  uint8_t key = 0;
-  return ReadExact(file, &key, 1) && key == static_cast<uint8_t>(expected);
+// Everything but the data itself.
+BitFileError ParseHeader(const uint8_t* bytes, size_t size, BitFile* file) {
+  Cursor cursor(bytes, size);
+  const uint8_t* preamble = cursor.Take(PREAMBLE_SIZE);
+  if (preamble == nullptr || preamble[0] != 0x00 || preamble[1] != 0x09) {
+    return BitFileError::WrongFormat;
+  }
+  if (!ReadField(cursor, 'a', &file->designName) || !ReadField(cursor, 'b', &file->partName) ||
+      !ReadField(cursor, 'c', &file->date) || !ReadField(cursor, 'd', &file->time)) {
+    return BitFileError::WrongFormat;
+  }
+  uint32_t declared = 0;
+  if (!cursor.Key(DATA_KEY) || !cursor.BigEndian(4, &declared) || declared > cursor.left()) {
+    return BitFileError::WrongFormat;
+  }
+  if (cursor.left() > MAX_DATA_BYTES) return BitFileError::TooLarge;
+  file->declaredLength = declared;
+  file->dataOffset = cursor.at();
+  return BitFileError::None;
 }
 
-bool ParseHeader(BitFile& file) {
-  uint8_t preamble[PREAMBLE_SIZE] = {};
-  if (!ReadExact(file, preamble, PREAMBLE_SIZE) || preamble[0] != 0x00 || preamble[1] != 0x09) {
-    return false;
-  }
-  for (char key : FIELD_KEYS) {
-    if (!ReadKey(file, key) || !SkipHeaderField(file)) {
-      return false;
-    }
-  }
-  uint8_t length[4] = {};
-  if (!ReadKey(file, DATA_KEY) || !ReadExact(file, length, sizeof length)) {
-    return false;
-  }
-  uint32_t declared = (uint32_t{length[0]} << 24) | (uint32_t{length[1]} << 16) |
-                      (uint32_t{length[2]} << 8) | uint32_t{length[3]};
-  if (declared > Remaining(file)) {
-    return false;
-  }
-  file.declaredLength = declared;
-  file.dataOffset = file.position;
+// The whole file as it is now, up to the size it had when it was opened: a file that
+// keeps growing must not keep the read going.
+bool ReadWhole(std::FILE* stream, uint64_t size, std::vector<uint8_t>* bytes) {
+  bytes->resize(static_cast<size_t>(size));
+  size_t got = size == 0 ? 0 : std::fread(bytes->data(), 1, bytes->size(), stream);
+  if (std::ferror(stream)) return false;
+  bytes->resize(got);  // shorter when the file shrank while it was read
   return true;
 }
 
 }  // namespace
 
-bool OpenBitFile(const char* path, DialogHost& host, BitFile* file) {
+BitFileError ParseBitFile(const uint8_t* bytes, size_t size, BitFile* file) {
+  *file = BitFile{};
+  BitFileError error = ParseHeader(bytes, size, file);
+  if (error != BitFileError::None) {
+    *file = BitFile{};
+    return error;
+  }
+  file->data.assign(bytes + file->dataOffset, bytes + size);
+  return BitFileError::None;
+}
+
+BitFileError LoadBitFile(const char* path, BitFile* file) {
   *file = BitFile{};
   // Checked before opening as well as after: opening a pipe for reading waits for a writer.
   struct stat info {};
   if (path == nullptr || path[0] == '\0' || stat(path, &info) != 0 || !S_ISREG(info.st_mode)) {
-    host.ShowError(MessageOwner::Dialog, TEXT_FILE_NOT_FOUND);
-    return false;
+    return BitFileError::NotFound;
   }
   std::FILE* stream = std::fopen(path, "rb");
-  if (stream == nullptr) {
-    host.ShowError(MessageOwner::Dialog, TEXT_FILE_NOT_FOUND);
-    return false;
-  }
+  if (stream == nullptr) return BitFileError::NotFound;
   // The path may have been replaced between the two calls; trust only the open stream.
   if (fstat(fileno(stream), &info) != 0 || !S_ISREG(info.st_mode) || info.st_size < 0) {
     std::fclose(stream);
-    host.ShowError(MessageOwner::Dialog, TEXT_FILE_NOT_FOUND);
-    return false;
+    return BitFileError::NotFound;
   }
-  file->stream = stream;
-  file->totalSize = static_cast<uint64_t>(info.st_size);
-  return true;
-}
-
-bool SkipBitHeader(BitFile& file, DialogHost& host) {
-  if (file.stream == nullptr || !ParseHeader(file)) {
-    host.ShowError(MessageOwner::None, TEXT_WRONG_FILE_FORMAT);
-    return false;
+  uint64_t size = static_cast<uint64_t>(info.st_size);
+  if (size > MAX_FILE_BYTES) {
+    std::fclose(stream);
+    return BitFileError::TooLarge;
   }
-  return true;
-}
+  std::vector<uint8_t> bytes;
+  bool read = ReadWhole(stream, size, &bytes);
+  FileIdentity identity = IdentifyStream(stream);
+  std::fclose(stream);
+  if (!read) return BitFileError::NotFound;
 
-bool SkipHeaderField(BitFile& file) {
-  uint8_t length[2] = {};
-  if (!ReadExact(file, length, sizeof length)) {
-    return false;
+  BitFileError error = ParseHeader(bytes.data(), bytes.size(), file);
+  if (error != BitFileError::None) {
+    *file = BitFile{};
+    return error;
   }
-  return SkipBytes(file, (uint64_t{length[0]} << 8) | length[1]);
-}
-
-uint64_t DataLength(const BitFile& file) {
-  return file.totalSize > file.dataOffset ? file.totalSize - file.dataOffset : 0;
-}
-
-size_t ReadDataChunk(BitFile& file, uint8_t* out, size_t max) {
-  if (file.stream == nullptr || file.atEnd) {
-    file.atEnd = true;
-    return 0;
-  }
-  // A short count means a read met end-of-file or failed, just as a byte-by-byte loop
-  // would notice it; a chunk that ends exactly at end-of-file does not. The file ends
-  // where it ended when it was opened: one that keeps growing must not keep a download
-  // going for ever, and one that shrank has lost data the device was meant to get.
-  uint64_t left = file.totalSize > file.position ? file.totalSize - file.position : 0;
-  size_t wanted = left < max ? static_cast<size_t>(left) : max;
-  size_t got = std::fread(out, 1, wanted, file.stream);
-  file.position += got;
-  if (got < wanted) {
-    file.cutShort = true;
-  }
-  if (got < max) {
-    file.atEnd = true;
-  }
-  return got;
-}
-
-bool AtEndOfData(const BitFile& file) {
-  return file.atEnd;
-}
-
-uint64_t CurrentOffset(const BitFile& file) {
-  return file.position;
-}
-
-void CloseBitFile(BitFile& file) {
-  if (file.stream != nullptr) {
-    std::fclose(file.stream);
-    file.stream = nullptr;
-  }
+  bytes.erase(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(file->dataOffset));
+  file->data = std::move(bytes);
+  file->identity = identity;
+  return BitFileError::None;
 }
 
 }  // namespace torvane

@@ -8,16 +8,12 @@
 #include <string>
 #include <vector>
 
-#include "bitfile/bit_file_test_support.h"
+#include "tests/support/scratch_dir.h"
 
 namespace torvane {
 namespace {
 
-using testing::ExpectOneError;
-using testing::RecordingHost;
 using testing::ScratchDir;
-
-constexpr size_t CHUNK = 512;
 
 struct HeaderLayout {
   size_t fieldLengths[4];  // fields a to d
@@ -65,19 +61,6 @@ std::vector<uint8_t> Concat(std::vector<uint8_t> a, const std::vector<uint8_t>& 
   return a;
 }
 
-// Reads the data the way the download procedures do: chunks until end of data.
-std::vector<uint8_t> ReadAll(BitFile& file, size_t* passes) {
-  std::vector<uint8_t> all;
-  uint8_t chunk[CHUNK];
-  *passes = 0;
-  while (!AtEndOfData(file)) {
-    size_t got = ReadDataChunk(file, chunk, CHUNK);
-    all.insert(all.end(), chunk, chunk + got);
-    ++*passes;
-  }
-  return all;
-}
-
 struct AcceptedCase {
   const char* name;
   HeaderLayout header;
@@ -88,33 +71,21 @@ void PrintTo(const AcceptedCase& c, std::ostream* os) { *os << c.name; }
 
 class AcceptedHeader : public ::testing::TestWithParam<AcceptedCase> {};
 
-TEST_P(AcceptedHeader, LandsOnFirstDataByteAndReadsToEndOfFile) {
+TEST_P(AcceptedHeader, SplitsHeaderAndDataAtTheFirstDataByte) {
   const AcceptedCase& param = GetParam();
   ScratchDir dir;
   std::vector<uint8_t> header = Header(param.header);
   std::vector<uint8_t> data = Data(param.dataSize);
   std::string path = dir.Write("design.bit", Concat(header, data));
 
-  RecordingHost host;
   BitFile file;
-  ASSERT_TRUE(OpenBitFile(path.c_str(), host, &file));
-  ASSERT_TRUE(SkipBitHeader(file, host));
-  EXPECT_TRUE(host.messages.empty());
-  EXPECT_EQ(file.totalSize, header.size() + data.size());
+  ASSERT_EQ(LoadBitFile(path.c_str(), &file), BitFileError::None);
   EXPECT_EQ(file.dataOffset, header.size());
-  EXPECT_EQ(CurrentOffset(file), header.size());
   EXPECT_EQ(file.declaredLength, param.header.declaredLength);
-  EXPECT_EQ(DataLength(file), data.size());
-
-  size_t passes = 0;
-  std::vector<uint8_t> read = ReadAll(file, &passes);
-  EXPECT_EQ(read, data);
-  // End of file is noticed only by a read that comes up short: a data section that is
-  // an exact multiple of the chunk ends with one empty pass.
-  EXPECT_EQ(passes, data.size() / CHUNK + 1);
-  EXPECT_EQ(CurrentOffset(file), file.totalSize);
-  CloseBitFile(file);
-  EXPECT_EQ(file.stream, nullptr);
+  EXPECT_EQ(file.data, data);
+  EXPECT_EQ(TotalSize(file), header.size() + data.size());
+  EXPECT_EQ(file.designName.size(), param.header.fieldLengths[0]);
+  EXPECT_EQ(file.time.size(), param.header.fieldLengths[3]);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -189,16 +160,13 @@ void PrintTo(const RejectedCase& c, std::ostream* os) { *os << c.name; }
 
 class RejectedHeader : public ::testing::TestWithParam<RejectedCase> {};
 
-TEST_P(RejectedHeader, ReportsWrongFormatOnce) {
+TEST_P(RejectedHeader, IsTheWrongFormat) {
   ScratchDir dir;
   std::string path = dir.Write("bad.bit", GetParam().bytes);
-  RecordingHost host;
   BitFile file;
-  ASSERT_TRUE(OpenBitFile(path.c_str(), host, &file));
-  EXPECT_TRUE(host.messages.empty());
-  EXPECT_FALSE(SkipBitHeader(file, host));
-  ExpectOneError(host, TEXT_WRONG_FILE_FORMAT, MessageOwner::None);
-  CloseBitFile(file);
+  EXPECT_EQ(LoadBitFile(path.c_str(), &file), BitFileError::WrongFormat);
+  EXPECT_TRUE(file.data.empty());
+  EXPECT_TRUE(file.designName.empty());
 }
 
 const size_t TYPICAL_HEADER = 13 + 3 * 4 + 14 + 11 + 11 + 9 + 5;
@@ -223,57 +191,58 @@ INSTANTIATE_TEST_SUITE_P(
         RejectedCase{"Empty", {}}),
     [](const ::testing::TestParamInfo<RejectedCase>& info) { return info.param.name; });
 
-TEST(OpenBitFile, ReportsPathsThatAreNotRegularFilesAsNotFound) {
+TEST(LoadBitFile, PathsThatAreNotRegularFilesAreNotFound) {
   ScratchDir dir;
   std::filesystem::create_directories(dir.Path("folder.bit"));
   const std::string paths[] = {dir.Path("missing.bit"), dir.Path("folder.bit"), ""};
   for (const std::string& path : paths) {
     SCOPED_TRACE(path);
-    RecordingHost host;
     BitFile file;
-    EXPECT_FALSE(OpenBitFile(path.c_str(), host, &file));
-    EXPECT_EQ(file.stream, nullptr);
-    ExpectOneError(host, TEXT_FILE_NOT_FOUND, MessageOwner::Dialog);
+    EXPECT_EQ(LoadBitFile(path.c_str(), &file), BitFileError::NotFound);
+  }
+  BitFile file;
+  EXPECT_EQ(LoadBitFile(nullptr, &file), BitFileError::NotFound);
+}
+
+// The limit holds for the data section, whatever the header's size.
+TEST(LoadBitFile, DataOverTheLimitIsTooLarge) {
+  ScratchDir dir;
+  const HeaderLayout longFields = {{65535, 65535, 11, 9}, 64};
+  for (size_t size : {size_t{MAX_DATA_BYTES}, size_t{MAX_DATA_BYTES + 1}}) {
+    SCOPED_TRACE(size);
+    std::string path = dir.Write("big.bit", Concat(Header(longFields), Data(size)));
+    BitFile file;
+    EXPECT_EQ(LoadBitFile(path.c_str(), &file),
+              size > MAX_DATA_BYTES ? BitFileError::TooLarge : BitFileError::None);
+    EXPECT_EQ(file.data.size(), size > MAX_DATA_BYTES ? 0 : size);
   }
 }
 
-TEST(ReadDataChunk, ReadsWhatIsThereWhenTheFileGrowsOrShrinks) {
+// Fields a to d are texts up to their first NUL.
+TEST(LoadBitFile, KeepsTheHeaderTexts) {
   ScratchDir dir;
-  std::vector<uint8_t> header = Header(TYPICAL);
-  std::string path = dir.Write("moving.bit", Concat(header, Data(TYPICAL.declaredLength)));
-  RecordingHost host;
-  BitFile file;
-  ASSERT_TRUE(OpenBitFile(path.c_str(), host, &file));
-  ASSERT_TRUE(SkipBitHeader(file, host));
-
-  // Grows after it was opened: the data ends where the file ended then, so a file that
-  // keeps growing cannot keep a download going.
-  {
-    std::ofstream out(path, std::ios::binary | std::ios::app);
-    std::vector<uint8_t> more(3000, 0x5A);
-    out.write(reinterpret_cast<const char*>(more.data()), 3000);
+  std::vector<uint8_t> bytes = Preamble();
+  const std::string texts[] = {std::string("blinky.ncd;UserID=0xFFFFFFFF\0", 29),
+                               std::string("3s200ft256\0", 11), "2026/12/08",
+                               std::string("10:33:09\0junk", 13)};
+  const char keys[] = {'a', 'b', 'c', 'd'};
+  for (int i = 0; i < 4; ++i) {
+    bytes.push_back(static_cast<uint8_t>(keys[i]));
+    PutBigEndian(bytes, texts[i].size(), 2);
+    bytes.insert(bytes.end(), texts[i].begin(), texts[i].end());
   }
-  size_t passes = 0;
-  std::vector<uint8_t> grown = ReadAll(file, &passes);
-  EXPECT_EQ(grown.size(), TYPICAL.declaredLength);
-  EXPECT_FALSE(file.cutShort);
-  CloseBitFile(file);
+  bytes.push_back('e');
+  PutBigEndian(bytes, 4, 4);
+  bytes = Concat(bytes, Data(4));
+  std::string path = dir.Write("named.bit", bytes);
 
-  // Shrinks in the middle of the data: reading stops at the new end.
-  ASSERT_TRUE(OpenBitFile(path.c_str(), host, &file));
-  ASSERT_TRUE(SkipBitHeader(file, host));
-  uint8_t chunk[CHUNK];
-  ASSERT_EQ(ReadDataChunk(file, chunk, CHUNK), CHUNK);
-  std::filesystem::resize_file(path, header.size() + 100);
-  std::vector<uint8_t> rest = ReadAll(file, &passes);
-  EXPECT_TRUE(AtEndOfData(file));
-  // What the stream had buffered still arrives; the file is cut short exactly when less
-  // than the size it had at the start came through.
-  EXPECT_LE(CHUNK + rest.size(), TYPICAL.declaredLength + 3000u);
-  EXPECT_EQ(file.cutShort, CHUNK + rest.size() < TYPICAL.declaredLength + 3000u);
-  EXPECT_EQ(ReadDataChunk(file, chunk, CHUNK), 0u);
-  CloseBitFile(file);
-  EXPECT_TRUE(host.messages.empty());
+  BitFile file;
+  ASSERT_EQ(LoadBitFile(path.c_str(), &file), BitFileError::None);
+  EXPECT_EQ(file.designName, "blinky.ncd;UserID=0xFFFFFFFF");
+  EXPECT_EQ(file.partName, "3s200ft256");
+  EXPECT_EQ(file.date, "2026/12/08");
+  EXPECT_EQ(file.time, "10:33:09");
+  EXPECT_EQ(file.data, Data(4));
 }
 
 }  // namespace

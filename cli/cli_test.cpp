@@ -4,10 +4,13 @@
 #include <sys/wait.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
+#include "bitfile/bit_file.h"
 #include "tests/support/scratch_dir.h"
 #include "tools/make_bitstream.h"
 
@@ -83,7 +86,6 @@ TEST_F(CliTest, EachCommandOnTheSimulatedBoards) {
        "the chain holds a configuration PROM, not an FPGA alone"},
       {"--board sim:xc3s200 prom " + Bit("s200.bit"), 2, fpga,
        "the chain holds an FPGA alone, not a configuration PROM"},
-      {"--board sim:xc3s200 program " + Bit("missing.bit"), 2, fpga, "Error: File not Found !"},
   };
   for (const Case& c : cases) {
     Outcome run = RunCli(dir, c.arguments);
@@ -119,6 +121,49 @@ TEST_F(CliTest, UsageAndFileErrorsExitTwo) {
     EXPECT_EQ(run.code, c.code) << c.arguments << "\n" << run.err;
     EXPECT_NE((run.out + run.err).find(c.text), std::string::npos)
         << c.arguments << "\n" << run.out << run.err;
+  }
+}
+
+// The input is read first: a file that cannot be used, or an output that would overwrite
+// it by any name, ends the run before identification and before any output is opened,
+// and the input keeps its bytes.
+TEST_F(CliTest, InputProblemsStopTheRunBeforeAnyTraffic) {
+  std::string input = dir.Path("s200.bit");
+  std::string before = ReadFile(input);
+  std::filesystem::create_symlink(input, dir.Path("soft.bit"));
+  std::filesystem::create_hard_link(input, dir.Path("hard.bit"));
+  dir.Write("text.bit", std::vector<uint8_t>(100, 'x'));
+  BitstreamOptions huge;
+  huge.rawBody = true;
+  huge.dataSize = MAX_DATA_BYTES + 1;
+  ASSERT_TRUE(WriteBitFile(dir.Path("huge.bit").c_str(), huge));
+  // An output of the other kind that must never be created.
+  const std::string unused = dir.Path("unused.out");
+  struct Case {
+    std::string arguments;
+    std::string err;
+  };
+  const Case cases[] = {
+      {"--trace " + Bit("s200.bit") + " program " + Bit("s200.bit"),
+       "the trace file '" + input + "' is the input file"},
+      {"--vcd " + Bit("s200.bit") + " prom " + Bit("s200.bit"), "the waveform file"},
+      {"--trace " + Bit("soft.bit") + " fpga " + Bit("s200.bit"), "is the input file"},
+      {"--vcd " + Bit("hard.bit") + " program " + Bit("soft.bit"), "is the input file"},
+      {"program " + Bit("missing.bit"), "Error: File not Found !"},
+      {"program " + Bit("text.bit"), "Error: Wrong file format!"},
+      {"program " + Bit("huge.bit"), "is over 4194304 bytes: no supported device takes"},
+  };
+  for (const Case& c : cases) {
+    for (const char* board : {"sim:prom", "sim:xc3s200"}) {
+      std::string other = c.arguments.rfind("--vcd", 0) == 0 ? " --trace '" : " --vcd '";
+      Outcome run =
+          RunCli(dir, "--board " + std::string(board) + other + unused + "' " + c.arguments);
+      EXPECT_EQ(run.code, 2) << c.arguments << "\n" << run.err;
+      EXPECT_EQ(run.out, "") << c.arguments;  // not even identified
+      EXPECT_NE(run.err.find(c.err), std::string::npos) << c.arguments << "\n" << run.err;
+      EXPECT_FALSE(std::filesystem::exists(unused)) << c.arguments;
+      EXPECT_EQ(ReadFile(input), before) << c.arguments;
+    }
   }
 }
 

@@ -4,12 +4,13 @@
 
 #include <CLI/CLI.hpp>
 #include <cstdio>
-#include <cstring>
 #include <string>
+#include <utility>
 
 #include "cli/adapter_choice.h"
 #include "cli/terminal_host.h"
 #include "procedures/identify.h"
+#include "procedures/load_file.h"
 #include "procedures/session.h"
 
 namespace torvane::cli {
@@ -55,25 +56,56 @@ int ExitCode(DownloadResult result) {
   return EXIT_FAILED;
 }
 
+// The input is read whole before any output is opened and before any adapter traffic: a
+// missing or malformed file stops the run there, and the download sends this snapshot.
+bool LoadInput(const std::string& path, DialogHost& host, BitFile* input) {
+  BitFileError error = LoadBitFile(path.c_str(), input);
+  if (error == BitFileError::TooLarge) {
+    std::fprintf(stderr,
+                 "torvane-cli: the data section of '%s' is over %llu bytes: no supported "
+                 "device takes that much\n",
+                 path.c_str(), static_cast<unsigned long long>(MAX_DATA_BYTES));
+  } else {
+    ShowFileError(host, error);
+  }
+  return error == BitFileError::None;
+}
+
+// Nothing the tool writes may land on its input, whatever name leads there.
+bool OutputsSpareTheInput(const Options& options, const BitFile& input) {
+  const std::pair<const char*, const std::string*> outputs[] = {{"trace", &options.trace},
+                                                                {"waveform", &options.vcd}};
+  for (const auto& [what, path] : outputs) {
+    if (!path->empty() && PathNamesFile(*path, input.identity)) {
+      std::fprintf(stderr,
+                   "torvane-cli: the %s file '%s' is the input file '%s': refusing to "
+                   "overwrite it\n",
+                   what, path->c_str(), options.file.c_str());
+      return false;
+    }
+  }
+  return true;
+}
+
 int Run(Command command, const Options& options) {
   AdapterChoice choice;
   std::string error;
-  if (!choice.Choose(options.board, &error) ||
-      !choice.Record(options.trace, options.vcd, &error)) {
+  if (!choice.Choose(options.board, &error)) {
+    std::fprintf(stderr, "torvane-cli: %s\n", error.c_str());
+    return EXIT_USAGE;
+  }
+  CliHost host(options.quiet, isatty(STDERR_FILENO) != 0);
+  BitFile input;
+  if (command != Command::Detect &&
+      (!LoadInput(options.file, host, &input) || !OutputsSpareTheInput(options, input))) {
+    return EXIT_USAGE;
+  }
+  if (!choice.Record(options.trace, options.vcd, &error)) {
     std::fprintf(stderr, "torvane-cli: %s\n", error.c_str());
     return EXIT_USAGE;
   }
   AppState state;
   state.link.adapter = choice.adapter();
-  if (command != Command::Detect) {
-    if (options.file.size() >= PATH_CAPACITY) {
-      std::fprintf(stderr, "torvane-cli: the path is longer than %d characters\n",
-                   PATH_CAPACITY - 1);
-      return EXIT_USAGE;
-    }
-    std::memcpy(state.path, options.file.c_str(), options.file.size() + 1);
-  }
-  CliHost host(options.quiet, isatty(STDERR_FILENO) != 0);
 
   IdentifyResult found = IdentifyChain(state, host);
   if (found.openStatus != ADAPTER_OK) {
@@ -94,7 +126,7 @@ int Run(Command command, const Options& options) {
                  command == Command::Fpga ? "an FPGA alone" : "a configuration PROM");
     code = EXIT_USAGE;
   } else {
-    code = ExitCode(DownloadIdentified(state, host));
+    code = ExitCode(DownloadIdentified(state, host, input));
   }
   host.FinishProgress();
   LinkClose(state.link);

@@ -1,5 +1,6 @@
-// Any bytes as a .bit file: the reader must never read out of bounds, never report a data
-// offset past the file, and must deliver exactly the bytes after the header.
+// Any bytes as a .bit file: the reader must never read out of bounds, must load from the
+// file exactly what it parses from the same bytes in memory, and must keep exactly the
+// bytes after the header as the data.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -13,29 +14,34 @@ using namespace torvane;
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string path = fuzz::WriteInput(data, size);
   if (path.empty()) return 0;
-  fuzz::CountingHost host;
-  BitFile file;
-  if (!OpenBitFile(path.c_str(), host, &file)) std::abort();  // a regular file always opens
-  if (file.totalSize != size) std::abort();
-
-  bool parsed = SkipBitHeader(file, host);
-  if (host.messages != (parsed ? 0 : 1)) std::abort();  // one box for a bad header, none otherwise
-  if (parsed) {
-    if (file.dataOffset > size || DataLength(file) != size - file.dataOffset) std::abort();
-    if (file.declaredLength > DataLength(file)) std::abort();
-    // The data comes back whole and unchanged, in chunks as the downloads read it.
-    uint8_t chunk[512];
-    uint64_t offset = file.dataOffset;
-    while (!AtEndOfData(file)) {
-      size_t n = ReadDataChunk(file, chunk, sizeof chunk);
-      if (n > sizeof chunk || offset + n > size) std::abort();
-      if (n > 0 && std::memcmp(chunk, data + offset, n) != 0) std::abort();
-      offset += n;
-      if (CurrentOffset(file) != offset) std::abort();
+  BitFile loaded;
+  BitFileError error = LoadBitFile(path.c_str(), &loaded);
+  if (error == BitFileError::NotFound) std::abort();  // a regular file is always found
+  BitFile parsed;
+  if (ParseBitFile(data, size, &parsed) != error) std::abort();
+  if (error != BitFileError::None) {
+    // A refused file leaves nothing half-filled behind.
+    if (!loaded.data.empty() || !loaded.designName.empty() || loaded.dataOffset != 0) {
+      std::abort();
     }
-    if (offset != size) std::abort();
+    return 0;
   }
-  CloseBitFile(file);
-  CloseBitFile(file);  // closing twice is allowed
+  if (loaded.data != parsed.data || loaded.dataOffset != parsed.dataOffset ||
+      loaded.designName != parsed.designName || loaded.time != parsed.time) {
+    std::abort();
+  }
+  if (loaded.dataOffset > size || TotalSize(loaded) != size) std::abort();
+  if (!PathNamesFile(path, loaded.identity)) std::abort();  // it knows which file it read
+  if (loaded.declaredLength > loaded.data.size() || loaded.data.size() > MAX_DATA_BYTES) {
+    std::abort();
+  }
+  if (!loaded.data.empty() &&
+      std::memcmp(loaded.data.data(), data + loaded.dataOffset, loaded.data.size()) != 0) {
+    std::abort();
+  }
+  for (const std::string* text :
+       {&loaded.designName, &loaded.partName, &loaded.date, &loaded.time}) {
+    if (text->size() > 0xFFFF || text->find('\0') != std::string::npos) std::abort();
+  }
   return 0;
 }

@@ -1,12 +1,17 @@
-// What both fuzz targets share: a dialog host that only counts, and one scratch file per
-// process that each input is written to, since the reader works on paths.
+// What the fuzz targets share: a dialog host that only counts, a scratch directory per
+// process for the files the reader works on, and a simulated board identified as the
+// dialog does on opening.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
+#include <vector>
 
+#include "procedures/app_state.h"
 #include "procedures/dialog_host.h"
+#include "sim/board.h"
 
 namespace torvane::fuzz {
 
@@ -27,7 +32,23 @@ class CountingHost : public DialogHost {
   int messages = 0;
 };
 
-// Writes the input to this process's scratch file and returns its path; "" on failure.
-std::string WriteInput(const uint8_t* data, size_t size);
+// A path in this process's scratch directory, removed when the process ends normally.
+std::string ScratchPath(const char* name);
+
+// Writes bytes to ScratchPath(name) and returns the path; "" on failure.
+std::string WriteScratch(const char* name, const uint8_t* data, size_t size);
+
+// Writes the input to this process's input file and returns its path; "" on failure.
+inline std::string WriteInput(const uint8_t* data, size_t size) {
+  return WriteScratch("input.bit", data, size);
+}
+
+// A board of this kind, identified, with `path` selected when it fits the path buffer.
+struct Session {
+  explicit Session(sim::BoardKind kind, const std::string& path = std::string());
+  std::unique_ptr<sim::Board> board;
+  AppState state;
+  CountingHost host;
+};
 
 }  // namespace torvane::fuzz

@@ -1,7 +1,10 @@
 #include "procedures/download_fpga.h"
 
-#include "bitfile/bit_file.h"
+#include <algorithm>
+#include <vector>
+
 #include "link/vectors.h"
+#include "procedures/load_file.h"
 
 namespace torvane {
 
@@ -28,15 +31,15 @@ constexpr PinVector VEC_JSTART[41] = {
 
 DownloadResult DownloadFpga(AppState& state, DialogHost& host) {
   BitFile file;
-  if (!OpenBitFile(state.path, host, &file)) {
+  if (!LoadFileForDownload(state.path, host, &file)) {
     return DownloadResult::FileError;
   }
-  // A header that does not parse would send arbitrary bytes as configuration data.
-  if (!SkipBitHeader(file, host)) {
-    CloseBitFile(file);
-    return DownloadResult::FileError;
-  }
-  host.SetProgressRange(0, static_cast<uint32_t>(DataLength(file)));
+  return DownloadFpgaFrom(state, host, file);
+}
+
+DownloadResult DownloadFpgaFrom(AppState& state, DialogHost& host, const BitFile& file) {
+  const std::vector<uint8_t>& data = file.data;
+  host.SetProgressRange(0, static_cast<uint32_t>(data.size()));
   host.SetProgressPos(state.lastReportedOffset);
 
   AdapterLink& link = state.link;
@@ -44,25 +47,24 @@ DownloadResult DownloadFpga(AppState& state, DialogHost& host) {
   LinkSetBitMode(link, BITMODE_ASYNC_BITBANG);
 
   if (SendVectors(link, VEC_CFG_IN, sizeof VEC_CFG_IN) == ADAPTER_OK) {
-    uint8_t chunk[CHUNK_BYTES];
     PinVector vectors[8 * CHUNK_BYTES];
-    // End-of-file is only seen by a read that meets it, so data of an exact multiple of
-    // the chunk size ends with a pass that writes nothing and only moves the bar.
-    while (!AtEndOfData(file)) {
-      size_t n = ReadDataChunk(file, chunk, CHUNK_BYTES);
+    // A short chunk is the last, so data of an exact multiple of the chunk size ends with
+    // a pass that writes nothing and only moves the bar, as a reader that notices the end
+    // of the file only by meeting it would.
+    for (size_t at = 0;; at += CHUNK_BYTES) {
+      size_t n = std::min(CHUNK_BYTES, data.size() - at);
       if (n >= 1) {
-        for (size_t i = 0; i < n; ++i) ByteToVectors(chunk[i], &vectors[8 * i]);
+        for (size_t i = 0; i < n; ++i) ByteToVectors(data[at + i], &vectors[8 * i]);
         SendVectors(link, vectors, 8 * n);
       }
-      state.lastReportedOffset = static_cast<uint32_t>(CurrentOffset(file));
+      state.lastReportedOffset = static_cast<uint32_t>(file.dataOffset + at + n);
       host.SetProgressPos(state.lastReportedOffset);
+      if (n < CHUNK_BYTES) break;
     }
   }
   // A failed preamble skips the data, but start-up and the verdict still follow.
   SendVectors(link, VEC_JSTART, sizeof VEC_JSTART);
-  bool incomplete = file.cutShort;  // a file that shrank left part of the design out
-  CloseBitFile(file);
-  return GiveVerdict(state, host, /*checkFpgaDone=*/true, incomplete);
+  return GiveVerdict(state, host, /*checkFpgaDone=*/true, /*incomplete=*/false);
 }
 
 }  // namespace torvane

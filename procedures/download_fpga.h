@@ -2,6 +2,7 @@
 // shifted into its configuration port (CFG_IN), then start-up is clocked (JSTART).
 #pragma once
 
+#include "bitfile/bit_file.h"
 #include "procedures/app_state.h"
 #include "procedures/dialog_host.h"
 #include "procedures/verdict.h"
@@ -10,6 +11,9 @@ namespace torvane {
 
 constexpr size_t CHUNK_BYTES = 512;  // one write of 8192 adapter bytes
 
+// Loads the selected file (state.path), showing why when it is refused, and downloads it.
 DownloadResult DownloadFpga(AppState& state, DialogHost& host);
+// Downloads a file already loaded: what is sent is the file as it was loaded.
+DownloadResult DownloadFpgaFrom(AppState& state, DialogHost& host, const BitFile& file);
 
 }  // namespace torvane

@@ -127,6 +127,7 @@ TEST_F(FpgaDownload, ABadHeaderStopsBeforeAnyTraffic) {
   EXPECT_TRUE(DownloadWrites().empty());
   ASSERT_EQ(host_.messages.size(), 1u);
   EXPECT_EQ(host_.messages[0].text, "Wrong file format!");
+  EXPECT_EQ(host_.messages[0].owner, MessageOwner::None);
 
   host_.messages.clear();
   std::snprintf(state_.path, sizeof state_.path, "%s", (dir_ / "missing.bit").string().c_str());

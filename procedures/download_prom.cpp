@@ -1,10 +1,12 @@
 #include "procedures/download_prom.h"
 
+#include <algorithm>
 #include <cstring>
 #include <initializer_list>
+#include <vector>
 
-#include "bitfile/bit_file.h"
 #include "link/vectors.h"
+#include "procedures/load_file.h"
 
 namespace torvane {
 
@@ -103,22 +105,22 @@ void SendBlockAddress(AdapterLink& link, uint16_t address) {
 
 DownloadResult DownloadProm(AppState& state, DialogHost& host) {
   BitFile file;
-  if (!OpenBitFile(state.path, host, &file)) {
+  if (!LoadFileForDownload(state.path, host, &file)) {
     return DownloadResult::FileError;
   }
+  return DownloadPromFrom(state, host, file);
+}
+
+DownloadResult DownloadPromFrom(AppState& state, DialogHost& host, const BitFile& file) {
   uint16_t blockAddress = 0x0000;
-  if (!SkipBitHeader(file, host)) {
-    CloseBitFile(file);
-    return DownloadResult::FileError;
-  }
+  const std::vector<uint8_t>& data = file.data;
   // More data than the flash holds would be programmed past its end, over wrapped
   // addresses; refuse it before the PROM is erased.
-  if (DataLength(file) > PROM_CAPACITY_BYTES) {
-    CloseBitFile(file);
+  if (data.size() > PROM_CAPACITY_BYTES) {
     host.ShowError(MessageOwner::Dialog, TEXT_FILE_TOO_LARGE);
     return DownloadResult::FileError;
   }
-  uint64_t totalSize = file.totalSize > 0 ? file.totalSize : 1;
+  uint64_t totalSize = TotalSize(file) > 0 ? TotalSize(file) : 1;
 
   AdapterLink& link = state.link;
   uint32_t failedBefore = link.failedWrites;
@@ -138,17 +140,24 @@ DownloadResult DownloadProm(AppState& state, DialogHost& host) {
   uint8_t block[PROM_BLOCK_BYTES];
   PinVector vectors[8 * PROM_BLOCK_BYTES];
   uint32_t blocks = 0;
-  // End-of-file is only seen by a read that meets it: data of an exact multiple of the
-  // block size gets one more block of 0xFF, unless the flash is already full.
-  while (!AtEndOfData(file) && blocks < PROM_BLOCK_COUNT) {
+  size_t at = 0;
+  bool more = true;
+  // A short block is the last: data of an exact multiple of the block size gets one more
+  // block of 0xFF, as a reader that notices the end of the file only by meeting it would,
+  // unless the flash is already full.
+  while (more && blocks < PROM_BLOCK_COUNT) {
     SendVectors(link, MakeTable(VEC_DATA_SHIFT));
-    size_t n = ReadDataChunk(file, block, PROM_BLOCK_BYTES);
+    size_t n = std::min<size_t>(PROM_BLOCK_BYTES, data.size() - at);
+    if (n > 0) std::memcpy(block, data.data() + at, n);
     std::memset(block + n, 0xFF, PROM_BLOCK_BYTES - n);
+    more = n == PROM_BLOCK_BYTES;
+    at += n;
     for (size_t i = 0; i < PROM_BLOCK_BYTES; ++i) ByteToVectors(block[i], &vectors[8 * i]);
     SendVectors(link, vectors, sizeof vectors);
-    state.lastReportedOffset = static_cast<uint32_t>(CurrentOffset(file));
-    host.SetProgressPos(2 * PROGRESS_PHASE + static_cast<uint32_t>(CurrentOffset(file) *
-                                                                   PROGRESS_PHASE / totalSize));
+    uint64_t offset = file.dataOffset + at;
+    state.lastReportedOffset = static_cast<uint32_t>(offset);
+    host.SetProgressPos(2 * PROGRESS_PHASE + static_cast<uint32_t>(offset * PROGRESS_PHASE /
+                                                                   totalSize));
     SendTables(link, {MakeTable(VEC_DATA_TO_ADDRESS), MakeTable(VEC_ENTER_SHIFT_DR)});
     SendBlockAddress(link, blockAddress);
     blockAddress = static_cast<uint16_t>(blockAddress + BLOCK_ADDRESS_STEP);
@@ -163,10 +172,9 @@ DownloadResult DownloadProm(AppState& state, DialogHost& host) {
   RunWait(link, host, 3 * PROGRESS_PHASE);
   SendVectors(link, MakeTable(VEC_TAP_RESET));
   // The PROM is not the FPGA: nothing here configures it, so there is no DONE to read.
-  // A refused write leaves the flash erased or half programmed, and a file that shrank
-  // left part of the design out, however the adapter answers now.
-  bool incomplete = link.failedWrites != failedBefore || file.cutShort;
-  CloseBitFile(file);
+  // A refused write leaves the flash erased or half programmed, however the adapter
+  // answers now.
+  bool incomplete = link.failedWrites != failedBefore;
   return GiveVerdict(state, host, /*checkFpgaDone=*/false, incomplete);
 }
 

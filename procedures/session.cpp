@@ -23,4 +23,17 @@ DownloadResult DownloadIdentified(AppState& state, DialogHost& host) {
   return DownloadResult::NotPresent;
 }
 
+DownloadResult DownloadIdentified(AppState& state, DialogHost& host, const BitFile& file) {
+  switch (state.deviceMode) {
+    case DEVICE_FPGA:
+      return DownloadFpgaFrom(state, host, file);
+    case DEVICE_PROM:
+      return DownloadPromFrom(state, host, file);
+    case DEVICE_NONE:
+      break;
+  }
+  host.ShowError(MessageOwner::Dialog, TEXT_INTERFACE_NOT_PRESENT);
+  return DownloadResult::NotPresent;
+}
+
 }  // namespace torvane

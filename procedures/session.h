@@ -3,6 +3,7 @@
 // the last identification chose.
 #pragma once
 
+#include "bitfile/bit_file.h"
 #include "procedures/app_state.h"
 #include "procedures/dialog_host.h"
 #include "procedures/identify.h"
@@ -17,6 +18,9 @@ IdentifyResult Reconnect(AppState& state, DialogHost& host);
 
 // Configures the FPGA or programs the PROM, as DeviceMode says. With no mode (nothing has
 // been identified yet) it shows "Interface not present !" and returns NotPresent.
+// The selected path is loaded first, its refusal shown as a box.
 DownloadResult DownloadIdentified(AppState& state, DialogHost& host);
+// The same with a file the front-end has already loaded.
+DownloadResult DownloadIdentified(AppState& state, DialogHost& host, const BitFile& file);
 
 }  // namespace torvane

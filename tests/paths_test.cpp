@@ -1,6 +1,7 @@
 // Paths a user can give the Download: lengths at the buffer's edge, names outside ASCII,
-// things that are not a readable regular file, and a file that changes under the
-// download. Each ends in a clear box, never a hang (ctest gives each test a time limit).
+// things that are not a readable regular file, a data section over the limit, and a file
+// that changes under the download. Each ends in a clear box or the file as loaded, never
+// a hang (ctest gives each test a time limit).
 #include <sys/stat.h>
 #include <sys/types.h>
 #include <sys/wait.h>
@@ -169,71 +170,78 @@ TEST_F(Paths, AnUnreadableFileIsNotFound) {
   EXPECT_EQ(WEXITSTATUS(status), 0) << "the unreadable file was not refused as not found";
 }
 
-// A host that changes the selected file at one progress update, as another program
-// writing it at that moment would.
-class ChangingHost : public testing::RecordingHost {
- public:
-  void SetProgressPos(uint32_t position) override {
-    RecordingHost::SetProgressPos(position);
-    if (positions.size() == at && change) change();
+// Over the limit, the data section is no design for these boards: refused as the wrong
+// format before any traffic, by either procedure.
+TEST_F(Paths, ADataSectionOverTheLimitIsTheWrongFormat) {
+  SelectRawFile(MAX_DATA_BYTES + 1);
+  for (bool prom : {false, true}) {
+    SCOPED_TRACE(prom ? "PROM" : "FPGA");
+    host_.messages.clear();
+    EXPECT_EQ(prom ? DownloadProm(state_, host_) : DownloadFpga(state_, host_),
+              DownloadResult::FileError);
+    ASSERT_EQ(host_.messages.size(), 1u);
+    EXPECT_EQ(host_.messages[0].text, "Wrong file format!");
+    EXPECT_EQ(host_.messages[0].owner, MessageOwner::None);
+    EXPECT_TRUE(DownloadWrites().empty());
   }
-  size_t at = 0;
-  std::function<void()> change;
-};
-
-TEST_F(Paths, AFileThatShrinksDuringTheDownloadFails) {
-  SelectFile(BitstreamOptions{});
-  std::string path = state_.path;
-  uint64_t size = std::filesystem::file_size(path);
-  ChangingHost host;
-  host.at = 3;  // the first position, then two chunks
-  host.change = [&] { std::filesystem::resize_file(path, size / 2); };
-  EXPECT_EQ(DownloadFpga(state_, host), DownloadResult::Failed);
-  ASSERT_EQ(host.messages.size(), 1u);
-  EXPECT_EQ(host.messages[0].text, "DOWNLOAD FAILED !");
-  EXPECT_FALSE(board_->fpga()->done());
-  EXPECT_LT(board_->fpga()->configBitCount(), 8 * size);
 }
 
-TEST_F(Paths, AFileThatGrowsDuringTheDownloadEnds) {
-  SelectFile(BitstreamOptions{});
-  std::string path = state_.path;
-  uint64_t size = std::filesystem::file_size(path);
-  ChangingHost host;
-  host.at = 3;
-  // Zeros after the bitstream's end are padding to the configuration logic.
-  host.change = [&] { std::filesystem::resize_file(path, size + 65536); };
-  EXPECT_EQ(DownloadFpga(state_, host), DownloadResult::Complete);
-  // The data ends where the file ended when it was opened, and one 0 bit of start-up.
-  EXPECT_EQ(board_->fpga()->configBitCount(), 8 * PartDataSize(BitPart::XC3S200) + 1);
-  ASSERT_EQ(host.messages.size(), 1u);
-  EXPECT_EQ(host.messages[0].text, "DOWNLOAD COMPLETE !");
-  EXPECT_TRUE(board_->fpga()->done());
-}
-
-// The PROM completes its last block with 0xFF once the data runs out, but data that ran
-// out before the size the file had at the start is a failed download.
-TEST_F(Paths, APromFileThatShrinksFails) {
-  Connect(BoardKind::Prom200);
-  constexpr size_t DATA = 65536;
-  constexpr size_t KEPT = 20000;  // well past what the stream has buffered
-  SelectRawFile(DATA);
-  std::string path = state_.path;
-  uint64_t header = std::filesystem::file_size(path) - DATA;
-  ChangingHost host;
-  host.at = 2 * WAIT_WRITES + 1;  // after the first block
-  host.change = [&] { std::filesystem::resize_file(path, header + KEPT); };
-  EXPECT_EQ(DownloadProm(state_, host), DownloadResult::Failed);
-  ASSERT_EQ(host.messages.size(), 1u);
-  EXPECT_EQ(host.messages[0].text, "DOWNLOAD FAILED !");
-  std::vector<uint8_t> data = DataSection(DATA);
-  const std::vector<uint8_t>& memory = board_->prom()->memory();
-  size_t blockEnd = (KEPT + PROM_BLOCK_BYTES - 1) / PROM_BLOCK_BYTES * PROM_BLOCK_BYTES;
-  ASSERT_GE(memory.size(), blockEnd);
-  EXPECT_TRUE(std::equal(data.begin(), data.begin() + KEPT, memory.begin()));
-  EXPECT_TRUE(std::all_of(memory.begin() + KEPT, memory.begin() + static_cast<long>(blockEnd),
-                          [](uint8_t b) { return b == 0xFF; }));
-  EXPECT_EQ(board_->prom()->programmedAddresses().size(), blockEnd / PROM_BLOCK_BYTES);
+// Another program rewrites the file, cuts it short, or deletes it and puts another in its
+// place, once the first block of data is on its way: the device still gets the file as
+// it was when the download began.
+TEST_F(Paths, AFileChangedDuringTheDownloadIsSentAsItWasLoaded) {
+  struct Change {
+    const char* name;
+    std::function<void(const std::string&)> apply;
+  };
+  BitstreamOptions other;
+  other.seed = 99;
+  const Change changes[] = {
+      {"rewritten", [&](const std::string& path) { WriteBitFile(path.c_str(), other); }},
+      {"truncated", [](const std::string& path) { std::filesystem::resize_file(path, 100); }},
+      {"replaced",
+       [&](const std::string& path) {
+         std::filesystem::remove(path);
+         WriteBitFile(path.c_str(), other);
+       }},
+  };
+  for (bool prom : {false, true}) {
+    for (const Change& change : changes) {
+      SCOPED_TRACE(std::string(prom ? "PROM, " : "FPGA, ") + change.name);
+      Connect(prom ? BoardKind::Prom200 : BoardKind::Xc3s200);
+      host_.messages.clear();
+      const size_t size = prom ? 3000 : PartDataSize(BitPart::XC3S200);
+      if (prom) {
+        SelectRawFile(size);
+      } else {
+        SelectFile(BitstreamOptions{});
+      }
+      std::string path = state_.path;
+      bool changed = false;
+      board_->SetWriteHook([&](uint32_t) {
+        const std::vector<uint32_t>& sizes = board_->writeSizes();
+        if (!changed && std::count(sizes.begin(), sizes.end(), 8192u) == 1) {
+          change.apply(path);
+          changed = true;
+        }
+      });
+      DownloadResult result = prom ? DownloadProm(state_, host_) : DownloadFpga(state_, host_);
+      ASSERT_TRUE(changed);
+      EXPECT_EQ(result, DownloadResult::Complete);
+      std::vector<uint8_t> expected = DataSection(size);
+      if (prom) {
+        expected.resize(6 * PROM_BLOCK_BYTES, 0xFF);
+        const std::vector<uint8_t>& memory = board_->prom()->memory();
+        EXPECT_TRUE(std::equal(expected.begin(), expected.end(), memory.begin()));
+        EXPECT_EQ(board_->prom()->programmedAddresses().size(), 6u);
+      } else {
+        const std::vector<uint8_t>& bits = board_->fpga()->configBits();
+        EXPECT_EQ(board_->fpga()->configBitCount(), 8 * size + 1);
+        EXPECT_TRUE(std::equal(expected.begin(), expected.end(), bits.begin()));
+        EXPECT_TRUE(board_->fpga()->done());
+      }
+    }
+  }
 }
 
 }  // namespace

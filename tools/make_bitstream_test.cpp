@@ -9,12 +9,11 @@
 #include <vector>
 
 #include "bitfile/bit_file.h"
-#include "bitfile/bit_file_test_support.h"
+#include "tests/support/scratch_dir.h"
 
 namespace torvane {
 namespace {
 
-using testing::RecordingHost;
 using testing::ScratchDir;
 
 uint32_t WordAt(const std::vector<uint8_t>& bytes, size_t offset) {
@@ -23,22 +22,14 @@ uint32_t WordAt(const std::vector<uint8_t>& bytes, size_t offset) {
 }
 
 // Reads a generated file back through the reader: its data bytes, or nothing on failure.
-bool ReadBack(const std::string& path, RecordingHost& host, std::vector<uint8_t>* data) {
+BitFileError ReadBack(const std::string& path, std::vector<uint8_t>* data) {
   BitFile file;
-  if (!OpenBitFile(path.c_str(), host, &file)) {
-    return false;
+  BitFileError error = LoadBitFile(path.c_str(), &file);
+  if (error == BitFileError::None) {
+    EXPECT_EQ(file.declaredLength, file.data.size());
   }
-  bool parsed = SkipBitHeader(file, host);
-  uint8_t chunk[512];
-  while (parsed && !AtEndOfData(file)) {
-    size_t got = ReadDataChunk(file, chunk, sizeof chunk);
-    data->insert(data->end(), chunk, chunk + got);
-  }
-  if (parsed) {
-    EXPECT_EQ(file.declaredLength, data->size());
-  }
-  CloseBitFile(file);
-  return parsed;
+  *data = file.data;
+  return error;
 }
 
 struct SizeCase {
@@ -60,10 +51,8 @@ TEST_P(GeneratedSize, ParsesWithTheReaderAtTheExactSize) {
   options.seed = 7;
   std::string path = dir.Path("gen.bit");
   ASSERT_TRUE(WriteBitFile(path.c_str(), options));
-  RecordingHost host;
   std::vector<uint8_t> data;
-  ASSERT_TRUE(ReadBack(path, host, &data));
-  EXPECT_TRUE(host.messages.empty());
+  ASSERT_EQ(ReadBack(path, &data), BitFileError::None);
   EXPECT_EQ(data.size(), GetParam().expected);
   std::vector<uint8_t> whole = MakeBitFile(options);
   EXPECT_TRUE(std::equal(data.begin(), data.end(), whole.end() - data.size()));
@@ -143,11 +132,9 @@ TEST(MakeBitFile, MalformedVariantsAreRejectedByTheReader) {
     options.defect = defect;
     std::string path = dir.Path("bad.bit");
     ASSERT_TRUE(WriteBitFile(path.c_str(), options));
-    RecordingHost host;
     std::vector<uint8_t> data;
-    EXPECT_FALSE(ReadBack(path, host, &data));
-    ASSERT_EQ(host.messages.size(), 1u);
-    EXPECT_EQ(host.messages[0].text, TEXT_WRONG_FILE_FORMAT);
+    EXPECT_EQ(ReadBack(path, &data), BitFileError::WrongFormat);
+    EXPECT_TRUE(data.empty());
   }
 }
 

@@ -1,0 +1,75 @@
+// Any bytes as the file of a PROM download, into a PROM holding an earlier design, with a
+// write that fails, a cable pulled or a status query that fails at any point. The first
+// four input bytes choose: the earlier design's byte, the fault, and the write it strikes
+// (big-endian, counted from the first write of the download); the rest is the file.
+// The oracle is the flash itself: the PROM holds exactly the file's data padded with 0xFF,
+// or the verdict is FAILED; a refused file leaves the PROM as it was.
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "fuzz/fuzz_support.h"
+#include "procedures/download_prom.h"
+#include "sim/prom.h"
+
+using namespace torvane;
+
+namespace {
+
+constexpr size_t CHOICE_BYTES = 4;
+
+enum Fault : uint8_t { NO_FAULT, FAILING_WRITE, PULLED_CABLE, FAILING_STATUS, FAULT_KINDS };
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  if (size < CHOICE_BYTES) return 0;
+  uint8_t earlier = data[0];
+  Fault fault = static_cast<Fault>(data[1] % FAULT_KINDS);
+  uint32_t at = 1 + ((uint32_t{data[2]} << 8) | data[3]);
+  const uint8_t* fileBytes = data + CHOICE_BYTES;
+  size_t fileSize = size - CHOICE_BYTES;
+  std::string path = fuzz::WriteInput(fileBytes, fileSize);
+  if (path.empty() || path.size() >= PATH_CAPACITY) return 0;
+
+  fuzz::Session session(sim::BoardKind::Prom200, path);
+  sim::Board& board = *session.board;
+  if (session.state.deviceMode != DEVICE_PROM) std::abort();
+  board.prom()->Fill(earlier);
+  uint32_t writesBefore = static_cast<uint32_t>(board.writeSizes().size());
+  switch (fault) {
+    case FAILING_WRITE:
+      board.faults().failWriteFrom = writesBefore + at;
+      break;
+    case PULLED_CABLE:
+      board.faults().unplugAfterWrites = writesBefore + at;
+      break;
+    case FAILING_STATUS:
+      board.faults().failStatus = true;
+      break;
+    default:
+      break;
+  }
+
+  DownloadResult result = DownloadProm(session.state, session.host);
+  if (session.host.messages != 1) std::abort();  // the verdict, or the one file box
+  const std::vector<uint8_t>& memory = board.prom()->memory();
+  if (result == DownloadResult::FileError) {
+    bool untouched = std::all_of(memory.begin(), memory.end(),
+                                 [earlier](uint8_t b) { return b == earlier; });
+    if (!untouched || board.writeSizes().size() != writesBefore) std::abort();
+    return 0;
+  }
+  if (result == DownloadResult::Complete) {
+    BitFile file;
+    if (ParseBitFile(fileBytes, fileSize, &file) != BitFileError::None) std::abort();
+    std::vector<uint8_t> expected = file.data;
+    expected.resize(PROM_CAPACITY_BYTES, 0xFF);
+    if (memory != expected) std::abort();
+    if (fault == FAILING_STATUS) std::abort();  // no answer from the adapter is no success
+  }
+  LinkClose(session.state.link);
+  return 0;
+}
