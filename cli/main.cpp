@@ -87,18 +87,22 @@ int Run(Command command, const Options& options) {
   int code = EXIT_COMPLETE;
   if (command == Command::Detect) {
     code = found.known ? EXIT_COMPLETE : EXIT_FAILED;
-  } else if ((command == Command::Fpga && state.deviceMode != DEVICE_FPGA) ||
-             (command == Command::Prom && state.deviceMode != DEVICE_PROM)) {
+  } else if (state.deviceMode != DEVICE_NONE &&
+             ((command == Command::Fpga && state.deviceMode != DEVICE_FPGA) ||
+              (command == Command::Prom && state.deviceMode != DEVICE_PROM))) {
     std::fprintf(stderr, "torvane-cli: the chain holds %s, not %s: use 'program' or the other command\n",
                  state.deviceMode == DEVICE_PROM ? "a configuration PROM" : "an FPGA alone",
                  command == Command::Fpga ? "an FPGA alone" : "a configuration PROM");
     code = EXIT_USAGE;
   } else if (state.deviceMode == DEVICE_FPGA) {
     code = ExitCode(DownloadFpga(state, host));
+    const char* cause = FpgaCheckText(state.report.fpga);
+    if (code == EXIT_FAILED && cause != nullptr) std::fprintf(stderr, "torvane-cli: %s\n", cause);
   } else if (state.deviceMode == DEVICE_PROM) {
     code = ExitCode(DownloadProm(state, host));
   } else {
     ReportError(host, MessageOwner::Dialog, "Interface not present !");
+    std::fprintf(stderr, "torvane-cli: no supported device answered on the JTAG chain\n");
     code = EXIT_FAILED;
   }
   host.FinishProgress();
