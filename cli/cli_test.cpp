@@ -78,8 +78,13 @@ TEST_F(CliTest, EachCommandOnTheSimulatedBoards) {
       {"--board sim:prom400 program " + Bit("s200.bit"), 0,
        "USB : Connected\nDownload PROM\nDOWNLOAD COMPLETE !\n", ""},
       // A byte of configuration leaves the FPGA unconfigured: the verdict says so.
-      {"--board sim:xc3s200 fpga " + Bit("one.bit"), 1, fpga + "DOWNLOAD FAILED !\n", ""},
-      {"--board sim:none program " + Bit("s200.bit"), 1, none + "DOWNLOAD FAILED !\n", ""},
+      {"--board sim:xc3s200 fpga " + Bit("one.bit"), 1, fpga + "DOWNLOAD FAILED !\n",
+       "torvane-cli: the FPGA did not start (DONE low, INIT high)"},
+      // Nothing is sent into a chain without a supported device.
+      {"--board sim:none program " + Bit("s200.bit"), 1, none,
+       "torvane-cli: no supported device answered"},
+      {"--board sim:dead fpga " + Bit("s200.bit"), 1,
+       "USB : Connected\nJTAG : not found (FFFFFFFF)\n", "Interface not present !"},
       {"-q --board sim:prom program " + Bit("s200.bit"), 0, "DOWNLOAD COMPLETE !\n", ""},
       // The refusals: the other kind of chain, before any download.
       {"--board sim:prom fpga " + Bit("s200.bit"), 2, prom,
@@ -202,8 +207,8 @@ TEST_F(CliTest, SigrokDecodesTheInstructionsInTheWaveform) {
   const Case cases[] = {
       {"--board sim:prom detect", "IR TDI: 00100111111110 (0x9fe), 14 bits\n"},
       {"--board sim:xc3s200 fpga " + Bit("one.bit"),
-       "IR TDI: 00100111111110 (0x9fe), 14 bits\nIR TDI: 000101 (0x5), 6 bits\n"
-       "IR TDI: 001100 (0xc), 6 bits\n"},
+       "IR TDI: 00100111111110 (0x9fe), 14 bits\nIR TDI: 001011 (0xb), 6 bits\n"
+       "IR TDI: 111111 (0x3f), 6 bits\n"},
   };
   for (const Case& c : cases) {
     std::string vcd = dir.Path("jtag.vcd");

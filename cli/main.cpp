@@ -12,6 +12,7 @@
 #include "procedures/identify.h"
 #include "procedures/load_file.h"
 #include "procedures/session.h"
+#include "procedures/verdict.h"
 
 namespace torvane::cli {
 namespace {
@@ -119,14 +120,22 @@ int Run(Command command, const Options& options) {
   int code = EXIT_COMPLETE;
   if (command == Command::Detect) {
     code = found.known ? EXIT_COMPLETE : EXIT_FAILED;
-  } else if ((command == Command::Fpga && state.deviceMode != DEVICE_FPGA) ||
-             (command == Command::Prom && state.deviceMode != DEVICE_PROM)) {
+  } else if (state.deviceMode != DEVICE_NONE &&
+             ((command == Command::Fpga && state.deviceMode != DEVICE_FPGA) ||
+              (command == Command::Prom && state.deviceMode != DEVICE_PROM))) {
     std::fprintf(stderr, "torvane-cli: the chain holds %s, not %s: use 'program' or the other command\n",
                  state.deviceMode == DEVICE_PROM ? "a configuration PROM" : "an FPGA alone",
                  command == Command::Fpga ? "an FPGA alone" : "a configuration PROM");
     code = EXIT_USAGE;
   } else {
-    code = ExitCode(DownloadIdentified(state, host, input));
+    DownloadResult result = DownloadIdentified(state, host, input);
+    code = ExitCode(result);
+    const char* cause = FpgaCheckText(state.report.fpga);
+    if (result == DownloadResult::NotPresent) {
+      std::fprintf(stderr, "torvane-cli: no supported device answered on the JTAG chain\n");
+    } else if (code == EXIT_FAILED && cause != nullptr) {
+      std::fprintf(stderr, "torvane-cli: %s\n", cause);
+    }
   }
   host.FinishProgress();
   LinkClose(state.link);

@@ -18,7 +18,6 @@
 #include "sim/prom.h"
 #include "tools/make_bitstream.h"
 #include "ui/configure_dialog.h"
-#include "ui/core_downloads.h"
 #include "ui/fake_view_test.h"
 
 using namespace torvane;
@@ -100,7 +99,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   AppState state;
   state.link.adapter = &board;
   ui::FakeView view;
-  ui::ConfigureDialog dialog{state, view, ui::CoreDownloadProcedures()};
+  ui::ConfigureDialog dialog{state, view};
   ui::OnInitDialog(dialog);
 
   for (int event = 0; event < MAX_EVENTS && input.remaining_bytes() > 0; ++event) {

@@ -15,6 +15,22 @@ enum DeviceMode : int {
   DEVICE_PROM = 2,
 };
 
+// What the last FPGA download found on the device, for a front-end to name the cause.
+enum class FpgaCheck {
+  NotChecked,        // no FPGA download has reached the device
+  Configured,        // DONE and INIT high after a download whose every write succeeded
+  InitNeverHigh,     // the clear before the download: INIT did not rise
+  DoneStayedHigh,    // the clear before the download: DONE did not fall
+  WriteFailed,       // a write to the adapter failed
+  InitLowAfterLoad,  // the FPGA flagged the data: a CRC error or a design for another part
+  DoneLow,           // INIT high but DONE low: the data did not start the FPGA
+  NoSamples,         // the FPGA's status did not come back through the adapter
+};
+
+struct DownloadReport {
+  FpgaCheck fpga = FpgaCheck::NotChecked;
+};
+
 constexpr int PATH_CAPACITY = 260;  // characters, including the terminator
 
 struct AppState {
@@ -22,6 +38,7 @@ struct AppState {
   DeviceMode deviceMode = DEVICE_NONE;
   char path[PATH_CAPACITY] = {};
   uint32_t lastReportedOffset = 0;
+  DownloadReport report;  // the last download's findings
 };
 
 }  // namespace torvane

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "link/vectors.h"
+#include "procedures/fpga_status.h"
 #include "procedures/load_file.h"
 
 namespace torvane {
@@ -29,6 +30,9 @@ constexpr PinVector VEC_JSTART[41] = {
 
 }  // namespace
 
+const VectorTable FPGA_PREAMBLE = MakeTable(VEC_CFG_IN);
+const VectorTable FPGA_STARTUP = MakeTable(VEC_JSTART);
+
 DownloadResult DownloadFpga(AppState& state, DialogHost& host) {
   BitFile file;
   if (!LoadFileForDownload(state.path, host, &file)) {
@@ -43,10 +47,19 @@ DownloadResult DownloadFpgaFrom(AppState& state, DialogHost& host, const BitFile
   host.SetProgressPos(state.lastReportedOffset);
 
   AdapterLink& link = state.link;
+  state.report = DownloadReport{};
+  // A design the FPGA held before would keep DONE high whatever this load does.
+  FpgaCheck notCleared = FpgaCheck::NotChecked;
+  if (!ClearFpga(link, FpgaChain::Alone, &notCleared)) {
+    state.report.fpga = notCleared;
+    return GiveVerdict(state, host, /*checkFpgaDone=*/false, /*incomplete=*/true);
+  }
+  uint32_t failedBefore = link.failedWrites;
   LinkSetBaudRate(link, DOWNLOAD_BAUD_RATE);
   LinkSetBitMode(link, BITMODE_ASYNC_BITBANG);
 
-  if (SendVectors(link, VEC_CFG_IN, sizeof VEC_CFG_IN) == ADAPTER_OK) {
+  bool preambleSent = SendVectors(link, VEC_CFG_IN, sizeof VEC_CFG_IN) == ADAPTER_OK;
+  if (preambleSent) {
     PinVector vectors[8 * CHUNK_BYTES];
     // A short chunk is the last, so data of an exact multiple of the chunk size ends with
     // a pass that writes nothing and only moves the bar, as a reader that notices the end
@@ -62,9 +75,13 @@ DownloadResult DownloadFpgaFrom(AppState& state, DialogHost& host, const BitFile
       if (n < CHUNK_BYTES) break;
     }
   }
-  // A failed preamble skips the data, but start-up and the verdict still follow.
-  SendVectors(link, VEC_JSTART, sizeof VEC_JSTART);
-  return GiveVerdict(state, host, /*checkFpgaDone=*/true, /*incomplete=*/false);
+  // A failed preamble skips the data and start-up: from the Idle state the clear left, the
+  // start-up table would end in Shift-IR with zeros shifted, and the next move out of it
+  // would make EXTEST current.
+  if (preambleSent) SendVectors(link, VEC_JSTART, sizeof VEC_JSTART);
+  bool writeFailed = link.failedWrites != failedBefore;
+  if (writeFailed) state.report.fpga = FpgaCheck::WriteFailed;
+  return GiveVerdict(state, host, /*checkFpgaDone=*/true, writeFailed);
 }
 
 }  // namespace torvane

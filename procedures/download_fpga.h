@@ -3,6 +3,7 @@
 #pragma once
 
 #include "bitfile/bit_file.h"
+#include "link/vectors.h"
 #include "procedures/app_state.h"
 #include "procedures/dialog_host.h"
 #include "procedures/verdict.h"
@@ -11,7 +12,12 @@ namespace torvane {
 
 constexpr size_t CHUNK_BYTES = 512;  // one write of 8192 adapter bytes
 
-// Loads the selected file (state.path), showing why when it is refused, and downloads it.
+// The preamble (reset, CFG_IN, to Shift-DR) and the start-up (JSTART, its clocks) tables.
+extern const VectorTable FPGA_PREAMBLE;
+extern const VectorTable FPGA_STARTUP;
+
+// Clears the FPGA first (it must show INIT high and DONE low), then loads it; the verdict
+// needs every write through, DONE and INIT high. What it found goes to state.report.
 DownloadResult DownloadFpga(AppState& state, DialogHost& host);
 // Downloads a file already loaded: what is sent is the file as it was loaded.
 DownloadResult DownloadFpgaFrom(AppState& state, DialogHost& host, const BitFile& file);
