@@ -4,12 +4,25 @@
 
 #include "link/adapter_link.h"
 #include "procedures/identify.h"
+#include "ui/report.h"
 #include "ui/resource.h"
 
 namespace torvane::ui {
 
 namespace {
 constexpr uint32_t PROGRESS_INITIAL_MAX = 100;
+
+// The status line keeps its fixed text; why the cable would not open goes to the system
+// log, where whoever looks after the machine finds it.
+void IdentifyAndLogOpenProblem(ConfigureDialog& dialog) {
+  IdentifyResult found = IdentifyChain(dialog.state, dialog.view);
+  const Adapter* adapter = dialog.state.link.adapter;
+  if (found.openStatus == ADAPTER_OK || adapter == nullptr) return;
+  const char* problem = adapter->LastOpenProblem();
+  if (problem[0] == '\0') return;
+  std::string entry = std::string("The FT232R cable could not be opened: ") + problem;
+  LogEvent(dialog.view, EVENT_WARNING, entry.c_str());
+}
 }  // namespace
 
 bool IsDownloadEnabled(const char* path) { return path[0] != '\0'; }
@@ -29,7 +42,7 @@ void OnInitDialog(ConfigureDialog& dialog) {
   view.EnableControl(IDC_FILE_PATH, true);
   view.EnableControl(IDC_PROGRESS, false);
   view.SetProgressRange(0, PROGRESS_INITIAL_MAX);
-  IdentifyChain(dialog.state, view);
+  IdentifyAndLogOpenProblem(dialog);
 }
 
 void OnCommand(ConfigureDialog& dialog, int controlId) {
@@ -59,7 +72,7 @@ void OnCommand(ConfigureDialog& dialog, int controlId) {
     case IDC_CONNECT:
       // Closed even when the last open failed: the driver answers for the stale handle.
       LinkClose(dialog.state.link);
-      IdentifyChain(dialog.state, dialog.view);
+      IdentifyAndLogOpenProblem(dialog);
       return;
     default:
       return;
