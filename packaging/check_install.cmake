@@ -1,6 +1,7 @@
 # Installs the build into a staging prefix and checks what a user needs is there and fits
 # together. Run by CTest:
-#   cmake -DBUILD= -DSTAGE= -DFILES=a|b [-DFORBIDDEN=name] [-DBINDIR= -DDATADIR= -DMAN1= -DRULE=] -P this
+#   cmake -DBUILD= -DSTAGE= -DFILES=a|b [-DFORBIDDEN=name]
+#         [-DBINDIR= -DDATADIR= -DMAN1= -DRULE=] -P this
 # BINDIR and the rest are the Linux install's; FORBIDDEN is a file name that must not be
 # installed anywhere (the driver library of the Windows package).
 file(REMOVE_RECURSE "${STAGE}")
