@@ -2,8 +2,11 @@
 # Reruns every benchmark and measurement and writes docs/performance.md: host CPU time of
 # the downloads through the discarding adapter and the simulated board, adapter bytes per
 # configuration bit, peak memory of torvane-cli, the simulated board's throughput, and the
-# time the same bytes need on the wire at the FT232R's USB full-speed limit.
+# time the same bytes need on the wire at the FT232R's USB full-speed limit, and the size
+# of the stripped programs (torvane.exe and torvane-cli.exe from WIN_BUILD_DIR, build-win
+# by default, when that cross-build exists).
 #   bench/report.sh [REPETITIONS]     (default 7; medians are reported)
+#   SIZES_ONLY=1 bench/report.sh      (rewrites only the program sizes of the page)
 set -eu
 cd "$(dirname "$0")/.."
 REPS=${1:-7}
@@ -11,13 +14,57 @@ BUILD_DIR=${BUILD_DIR:-build-bench}
 OUT=${OUT:-docs/performance.md}
 WIRE_BYTES_PER_S=1200000  # FT232R at USB full speed, about 1.2 MB/s of bit-bang bytes
 
+WIN_BUILD_DIR=${WIN_BUILD_DIR:-build-win}
+
 ./scripts/install-deps.sh
 cmake -S . -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE=Release -DTORVANE_TESTS=OFF \
   -DTORVANE_QT_UI=OFF -DTORVANE_BENCH=ON >/dev/null
-cmake --build "$BUILD_DIR" -j"${JOBS:-$(nproc)}" --target torvane_bench torvane-cli torvane-bitgen >/dev/null
+targets="torvane_bench torvane-cli torvane-bitgen"
+[ -z "${SIZES_ONLY:-}" ] || targets=torvane-cli
+# shellcheck disable=SC2086
+cmake --build "$BUILD_DIR" -j"${JOBS:-$(nproc)}" --target $targets >/dev/null
 
 WORK=$(mktemp -d)
 trap 'rm -rf "$WORK"' EXIT
+
+# stripped STRIP PROGRAM: the size in KiB of a stripped copy, or "not built".
+stripped() {
+  if [ ! -f "$2" ]; then
+    echo "not built"
+    return
+  fi
+  "$1" -o "$WORK/stripped" "$2"
+  echo "$(( $(wc -c <"$WORK/stripped") / 1024 ))"
+}
+# The program sizes section: Release on Linux, RelWithDebInfo as scripts/windows-test.sh
+# builds it for Windows, both without their symbols, as the packages ship them.
+sizes() {
+  echo "## Program sizes"
+  echo
+  echo "Stripped, as the packages install them: \`torvane-cli\` from this report's Release build,"
+  echo "the Windows programs from \`$WIN_BUILD_DIR\` (MinGW-w64, static runtime)."
+  echo
+  echo "| program | size (KiB) |"
+  echo "|---|---:|"
+  echo "| torvane-cli (Linux, x86-64) | $(stripped strip "$BUILD_DIR/cli/torvane-cli") |"
+  echo "| torvane.exe (Windows, x86-64) | $(stripped x86_64-w64-mingw32-strip "$WIN_BUILD_DIR/ui/win32/torvane.exe") |"
+  echo "| torvane-cli.exe (Windows, x86-64) | $(stripped x86_64-w64-mingw32-strip "$WIN_BUILD_DIR/cli/torvane-cli.exe") |"
+}
+
+if [ -n "${SIZES_ONLY:-}" ]; then
+  # Everything from the sizes heading to the next heading is replaced; a page without the
+  # section gets it before its targets.
+  sizes >"$WORK/sizes"
+  awk -v file="$WORK/sizes" '
+    function put() { while ((getline line < file) > 0) print line; print ""; done = 1 }
+    /^## Program sizes/ { put(); skip = 1; next }
+    /^## / && skip { skip = 0 }
+    /^## Targets/ && !done { put() }
+    !skip { print }' "$OUT" >"$WORK/page"
+  cp "$WORK/page" "$OUT"
+  echo "report: wrote the program sizes into $OUT" >&2
+  exit 0
+fi
 
 echo "report: benchmarks, $REPS repetitions" >&2
 "$BUILD_DIR/bench/torvane_bench" --benchmark_repetitions="$REPS" \
@@ -136,6 +183,8 @@ mkdir -p "$(dirname "$OUT")"
   echo "| sim:xc3s200, XC3S200 file | $PEAK_200 |"
   echo "| sim:xc3s400, XC3S400 file | $PEAK_400 |"
   echo "| sim:prom400, full PROM image | $PEAK_PROM |"
+  echo
+  sizes
   echo
   echo "## Targets"
   echo

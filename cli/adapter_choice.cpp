@@ -1,10 +1,8 @@
 #include "cli/adapter_choice.h"
 
+#include "cli/cable.h"
 #include "link/recorder.h"
 #include "link/vcd_writer.h"
-#ifdef TORVANE_HAVE_LIBFTDI
-#include "link/libftdi_adapter.h"
-#endif
 
 namespace torvane::cli {
 
@@ -28,13 +26,8 @@ bool AdapterChoice::Choose(const std::string& board, std::string* error) {
     return true;
   }
   if (board == "usb") {
-#ifdef TORVANE_HAVE_LIBFTDI
-    cable_ = std::make_unique<LibftdiAdapter>();
-    return true;
-#else
-    *error = "this build has no USB backend (libftdi1 was not found when it was built)";
-    return false;
-#endif
+    cable_ = MakeCable(error);
+    return cable_ != nullptr;
   }
   *error = "unknown board '" + board + "' (usb or sim:NAME)";
   return false;
@@ -93,47 +86,12 @@ Adapter* AdapterChoice::adapter() const {
   return cable_.get();
 }
 
-#ifdef TORVANE_HAVE_LIBFTDI
-namespace {
-
-// What a user can do about each reason the cable would not open.
-const char* Remedy(torvane::OpenProblem problem) {
-  switch (problem) {
-    case torvane::OpenProblem::NOT_ATTACHED:
-      return "plug the cable in; 'lsusb -d 0403:6001' lists it once it is seen";
-    case torvane::OpenProblem::NO_MATCHING_DESCRIPTION:
-      return "the cable is looked for by the description \"FT232R USB UART\"; an FT232R "
-             "whose description was changed is not used";
-    case torvane::OpenProblem::NO_PERMISSION:
-      return "install the package's udev rule (70-torvane-ft232r.rules, in /usr/lib/udev/"
-             "rules.d or /etc/udev/rules.d), run 'sudo udevadm control --reload' and plug "
-             "the cable in again";
-    case torvane::OpenProblem::DEVICE_BUSY:
-      return "close any other program using the cable; if the kernel's serial driver "
-             "still holds it, 'sudo rmmod ftdi_sio' releases it";
-    case torvane::OpenProblem::USB_UNAVAILABLE:
-      return "check that USB devices are reachable (/dev/bus/usb) from this session";
-    case torvane::OpenProblem::NONE:
-    case torvane::OpenProblem::OTHER:
-      break;
-  }
-  return nullptr;
-}
-
-}  // namespace
-#endif
-
 std::string AdapterChoice::OpenProblem() const {
-#ifdef TORVANE_HAVE_LIBFTDI
-  if (cable_) {
-    auto* cable = static_cast<LibftdiAdapter*>(cable_.get());
-    std::string text = cable->LastOpenProblem();
-    const char* remedy = Remedy(cable->LastOpenProblemKind());
-    if (!text.empty() && remedy) text += ":\n  " + std::string(remedy);
-    return text;
-  }
-#endif
-  return std::string();
+  if (!cable_) return std::string();
+  std::string text = cable_->LastOpenProblem();
+  const char* remedy = CableRemedy(cable_->LastOpenProblemKind());
+  if (!text.empty() && remedy) text += ":\n  " + std::string(remedy);
+  return text;
 }
 
 }  // namespace torvane::cli

@@ -1,5 +1,5 @@
-// Turns the --board option into the adapter the link talks to: the real cable through
-// libftdi ("usb"), or a simulated board ("sim:NAME"), optionally wrapped by the recorder
+// Turns the --board option into the adapter the link talks to: the real cable on this
+// build's backend ("usb"), or a simulated board ("sim:NAME"), optionally wrapped by the recorder
 // (--trace) and the waveform writer (--vcd), and owns the files they write.
 #pragma once
 

@@ -1,5 +1,7 @@
 // torvane-cli run as a user runs it, on the simulated boards: exit codes, the verdict on
 // standard output, diagnostics on standard error, and the waveform read by sigrok-cli.
+// TORVANE_CLI_UNDER_TEST names another build of the program (torvane-cli.exe) and
+// TORVANE_CLI_RUNNER what runs it (Wine); the Windows build then also meets its driver.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
@@ -23,12 +25,27 @@ struct Outcome {
   std::string err;
 };
 
+// The text with Windows line ends read as plain ones: the same lines on every build.
 std::string ReadFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   std::stringstream text;
   text << in.rdbuf();
-  return text.str();
+  std::string lines = text.str();
+  for (size_t at = lines.find("\r\n"); at != std::string::npos; at = lines.find("\r\n", at)) {
+    lines.erase(at, 1);
+  }
+  return lines;
 }
+
+std::string Setting(const char* name, const char* fallback) {
+  const char* value = std::getenv(name);
+  return value != nullptr && *value != '\0' ? value : fallback;
+}
+
+const std::string PROGRAM = Setting("TORVANE_CLI_UNDER_TEST", TORVANE_CLI);
+const std::string RUNNER = Setting("TORVANE_CLI_RUNNER", "");
+const bool WINDOWS_BUILD =
+    PROGRAM.size() > 4 && PROGRAM.compare(PROGRAM.size() - 4, 4, ".exe") == 0;
 
 // Runs a shell command line with standard output and error captured apart.
 Outcome RunShell(const testing::ScratchDir& dir, const std::string& command) {
@@ -39,8 +56,13 @@ Outcome RunShell(const testing::ScratchDir& dir, const std::string& command) {
   return {code, ReadFile(out), ReadFile(err)};
 }
 
+Outcome RunProgram(const testing::ScratchDir& dir, const std::string& program,
+                   const std::string& arguments) {
+  return RunShell(dir, RUNNER + " '" + program + "' " + arguments);
+}
+
 Outcome RunCli(const testing::ScratchDir& dir, const std::string& arguments) {
-  return RunShell(dir, std::string("'") + TORVANE_CLI + "' " + arguments);
+  return RunProgram(dir, PROGRAM, arguments);
 }
 
 class CliTest : public ::testing::Test {
@@ -122,6 +144,8 @@ TEST_F(CliTest, UsageAndFileErrorsExitTwo) {
       {"--version", 0, "torvane-cli " TORVANE_VERSION},
   };
   for (const Case& c : cases) {
+    // Windows has no /dev/full, the one file that always fills up.
+    if (WINDOWS_BUILD && c.arguments.find("/dev/full") != std::string::npos) continue;
     Outcome run = RunCli(dir, c.arguments);
     EXPECT_EQ(run.code, c.code) << c.arguments << "\n" << run.err;
     EXPECT_NE((run.out + run.err).find(c.text), std::string::npos)
@@ -183,13 +207,51 @@ TEST_F(CliTest, TraceAndWaveformTogetherRecordTheSameSession) {
 
 TEST_F(CliTest, UnopenableCableSaysWhy) {
   Outcome run = RunCli(dir, "--board usb detect");
-  if (run.out.rfind("USB : Connected", 0) == 0) GTEST_SKIP() << "an FT232R cable is attached";
+  if (run.out.rfind("USB : Connected", 0) == 0) {
+    GTEST_SKIP() << "the cable opened (an FT232R, or the stand-in driver's board)";
+  }
   if (run.err.find("no USB backend") != std::string::npos) {
     GTEST_SKIP() << "this build has no USB backend";
   }
   EXPECT_EQ(run.code, 1);
   EXPECT_EQ(run.out.rfind("USB : Not Connected\n", 0), 0u) << run.out;
   EXPECT_NE(run.err.find("torvane-cli: "), std::string::npos) << "no reason given";
+}
+
+// The Windows build's cable is the vendor driver library loaded at run time: here the
+// stand-in one beside the program, whose board file names the board that answers.
+TEST_F(CliTest, TheWindowsBuildDrivesTheCableThroughTheDriverLibrary) {
+  const std::filesystem::path folder = std::filesystem::path(PROGRAM).parent_path();
+  if (!WINDOWS_BUILD || !std::filesystem::exists(folder / "ftd2xx.dll")) {
+    GTEST_SKIP() << "for the Windows build beside the stand-in ftd2xx.dll "
+                    "(scripts/windows-test.sh runs it so)";
+  }
+  const std::string boardFile = (folder / "ftd2xx-board.txt").string();
+  auto plug = [&](const char* board) { std::ofstream(boardFile) << board << "\n"; };
+
+  plug("xc3s200");
+  std::string trace = dir.Path("usb.txt");
+  Outcome run = RunCli(dir, "--board usb --trace '" + trace + "' program " + Bit("s200.bit"));
+  EXPECT_EQ(run.code, 0) << run.err;
+  EXPECT_EQ(run.out, "USB : Connected\nDownload FPGA XC3S200\nDOWNLOAD COMPLETE !\n");
+  EXPECT_EQ(ReadFile(trace).rfind("open ok\n", 0), 0u);
+
+  plug("none");
+  run = RunCli(dir, "--board usb detect");
+  EXPECT_EQ(run.code, 1);
+  EXPECT_EQ(run.out, "USB : Not Connected\nJTAG : not found (0)\n");
+  EXPECT_NE(run.err.find("finds no FT232R"), std::string::npos) << run.err;
+  std::filesystem::remove(boardFile);
+
+  // Without the library the message says which driver to install, and which not.
+  const std::string alone = dir.Path("torvane-cli.exe");
+  std::filesystem::copy_file(PROGRAM, alone);
+  run = RunProgram(dir, alone, "--board usb detect");
+  EXPECT_EQ(run.code, 1);
+  EXPECT_EQ(run.out.rfind("USB : Not Connected\n", 0), 0u) << run.out;
+  for (const char* needed : {"ftd2xx.dll", "D2XX driver", "No Zadig or libusb"}) {
+    EXPECT_NE(run.err.find(needed), std::string::npos) << needed << "\n" << run.err;
+  }
 }
 
 // An independent decoder reads the waveform: the instructions must be the ones shifted.

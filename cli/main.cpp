@@ -1,13 +1,12 @@
 // torvane-cli: identification, FPGA configuration and PROM programming from a terminal or
 // a script. The same procedures as the dialog, with a progress bar and exit codes.
-#include <unistd.h>
-
 #include <CLI/CLI.hpp>
 #include <cstdio>
 #include <string>
 #include <utility>
 
 #include "cli/adapter_choice.h"
+#include "cli/console.h"
 #include "cli/terminal_host.h"
 #include "procedures/identify.h"
 #include "procedures/load_file.h"
@@ -95,7 +94,7 @@ int Run(Command command, const Options& options) {
     std::fprintf(stderr, "torvane-cli: %s\n", error.c_str());
     return EXIT_USAGE;
   }
-  CliHost host(options.quiet, isatty(STDERR_FILENO) != 0);
+  CliHost host(options.quiet, StderrIsTerminal());
   BitFile input;
   if (command != Command::Detect &&
       (!LoadInput(options.file, host, &input) || !OutputsSpareTheInput(options, input))) {
@@ -164,6 +163,9 @@ int main(int argc, char** argv) {
       "  torvane-cli --board sim:prom --vcd jtag.vcd detect   (view in GTKWave or PulseView)\n\n"
       "See torvane-cli(1) for the status lines and what to do when the cable cannot be opened.\n");
   app.set_version_flag("--version", "torvane-cli " TORVANE_VERSION);
+  // The same options on every system: a path such as /tmp/design.bit is a file, never a
+  // "/option" as the parser would read it on Windows.
+  app.allow_windows_style_options(false);
   app.add_option("--board", options.board,
                  "usb (the cable, default) or a simulated board: sim:xc3s200, sim:xc3s400, "
                  "sim:prom, sim:prom400, sim:none, sim:dead, sim:dead0");

@@ -29,6 +29,19 @@ constexpr uint32_t PURGE_TX = 2;
 constexpr uint8_t BITMODE_ASYNC_BITBANG = 1;
 constexpr uint8_t BITMODE_SYNC_BITBANG = 4;
 
+// Why the last Open failed, in terms every backend can state, for a front-end to show or
+// log with a hint of what to do.
+enum class OpenProblem {
+  NONE,
+  DRIVER_MISSING,           // the driver library the backend loads is not installed
+  USB_UNAVAILABLE,          // the USB library could not start
+  NOT_ATTACHED,             // no FT232R (0403:6001) on any bus
+  NO_MATCHING_DESCRIPTION,  // FT232Rs attached, none with the description asked for
+  NO_PERMISSION,            // the user may not open the USB device (udev rule missing)
+  DEVICE_BUSY,              // the serial port driver or another program holds it
+  OTHER,
+};
+
 class Adapter {
  public:
   virtual ~Adapter() = default;
@@ -51,6 +64,11 @@ class Adapter {
   // The procedures' fixed waits. They belong to the adapter, not the window: a real cable
   // needs the time to pass, a simulated board runs in its own time and returns at once.
   virtual void Wait(uint32_t milliseconds);
+
+  // Why the last Open failed: NONE and an empty text after a successful one, and from
+  // backends that cannot tell (a simulated board).
+  virtual OpenProblem LastOpenProblemKind() const { return OpenProblem::NONE; }
+  virtual const char* LastOpenProblem() const { return ""; }
 };
 
 // Sleeps the calling thread; what Adapter::Wait does for real hardware.

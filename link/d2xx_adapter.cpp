@@ -53,10 +53,43 @@ D2xxAdapter::D2xxAdapter(const D2xxFunctions* functions) {
 int D2xxAdapter::Open(const char* description, AdapterHandle* handle) {
   *handle = nullptr;
   if (!hasDriver_) {
+    problem_ = OpenProblem::DRIVER_MISSING;
     return ADAPTER_DEVICE_NOT_FOUND;
   }
   // The driver takes the description through an untyped argument and never writes to it.
-  return AsStatus(functions_.openEx(const_cast<char*>(description), OPEN_BY_DESCRIPTION, handle));
+  int status =
+      AsStatus(functions_.openEx(const_cast<char*>(description), OPEN_BY_DESCRIPTION, handle));
+  switch (status) {
+    case ADAPTER_OK:
+      problem_ = OpenProblem::NONE;
+      break;
+    case ADAPTER_DEVICE_NOT_FOUND:
+      problem_ = OpenProblem::NOT_ATTACHED;
+      break;
+    case ADAPTER_DEVICE_NOT_OPENED:
+      // The driver cannot open a chip whose serial port another program holds.
+      problem_ = OpenProblem::DEVICE_BUSY;
+      break;
+    default:
+      problem_ = OpenProblem::OTHER;
+      break;
+  }
+  return status;
+}
+
+const char* D2xxAdapter::LastOpenProblem() const {
+  switch (problem_) {
+    case OpenProblem::DRIVER_MISSING:
+      return "the FT232R's driver library (ftd2xx.dll) is not installed";
+    case OpenProblem::NOT_ATTACHED:
+      return "the driver finds no FT232R with the description \"FT232R USB UART\"";
+    case OpenProblem::DEVICE_BUSY:
+      return "the FT232R is in use: another program holds its serial port";
+    case OpenProblem::OTHER:
+      return "the driver could not open the FT232R";
+    default:
+      return "";
+  }
 }
 
 int D2xxAdapter::SetUsbParameters(AdapterHandle handle, uint32_t inSize, uint32_t outSize) {

@@ -57,9 +57,13 @@ class D2xxAdapter : public Adapter {
   int Read(AdapterHandle handle, uint8_t* buffer, uint32_t count, uint32_t* read) override;
   int Close(AdapterHandle handle) override;
 
+  OpenProblem LastOpenProblemKind() const override { return problem_; }
+  const char* LastOpenProblem() const override;
+
  private:
   D2xxFunctions functions_{};
   bool hasDriver_ = false;
+  OpenProblem problem_ = OpenProblem::NONE;
 };
 
 }  // namespace torvane

@@ -13,17 +13,6 @@
 
 namespace torvane {
 
-// Why the last Open failed, for a front-end to give the user a useful hint.
-enum class OpenProblem {
-  NONE,
-  USB_UNAVAILABLE,          // the USB library could not start
-  NOT_ATTACHED,             // no FT232R (0403:6001) on any bus
-  NO_MATCHING_DESCRIPTION,  // FT232Rs attached, none with the description asked for
-  NO_PERMISSION,            // the user may not open the USB device (udev rule missing)
-  DEVICE_BUSY,              // a kernel driver (ftdi_sio) or another program holds it
-  OTHER,
-};
-
 class LibftdiAdapter : public Adapter {
  public:
   LibftdiAdapter();
@@ -44,8 +33,8 @@ class LibftdiAdapter : public Adapter {
   int Close(AdapterHandle handle) override;
 
   // A short human reason for the last failed Open; empty after a successful one.
-  const char* LastOpenProblem() const { return problemText_.c_str(); }
-  OpenProblem LastOpenProblemKind() const { return problem_; }
+  const char* LastOpenProblem() const override { return problemText_.c_str(); }
+  OpenProblem LastOpenProblemKind() const override { return problem_; }
 
   struct Device;  // one open chip; defined beside the implementation
 

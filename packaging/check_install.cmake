@@ -1,5 +1,9 @@
 # Installs the build into a staging prefix and checks what a user needs is there and fits
-# together. Run by CTest: cmake -DBUILD= -DSTAGE= -DFILES=a|b -DBINDIR= -DDATADIR= -DRULE= -P this
+# together. Run by CTest:
+#   cmake -DBUILD= -DSTAGE= -DFILES=a|b [-DFORBIDDEN=name]
+#         [-DBINDIR= -DDATADIR= -DMAN1= -DRULE=] -P this
+# BINDIR and the rest are the Linux install's; FORBIDDEN is a file name that must not be
+# installed anywhere (the driver library of the Windows package).
 file(REMOVE_RECURSE "${STAGE}")
 execute_process(COMMAND "${CMAKE_COMMAND}" --install "${BUILD}" --prefix "${STAGE}"
                 RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE output)
@@ -13,6 +17,20 @@ foreach(file IN LISTS files)
     message(FATAL_ERROR "not installed: ${file}")
   endif()
 endforeach()
+
+if(FORBIDDEN)
+  file(GLOB_RECURSE shipped "${STAGE}/*")
+  foreach(file IN LISTS shipped)
+    get_filename_component(name "${file}" NAME)
+    if(name STREQUAL FORBIDDEN)
+      message(FATAL_ERROR "must not be installed: ${file}")
+    endif()
+  endforeach()
+endif()
+if(NOT BINDIR)
+  message(STATUS "installed and checked: ${files}")
+  return()
+endif()
 
 # The installed program runs.
 execute_process(COMMAND "${STAGE}/${BINDIR}/torvane-cli" --version
@@ -40,9 +58,30 @@ if(EXISTS "${desktop}")
   if(NOT EXISTS "${STAGE}/${BINDIR}/${exec}")
     message(FATAL_ERROR "the desktop entry runs '${exec}', which is not installed")
   endif()
+  file(STRINGS "${desktop}" exec REGEX "^Exec=")
+  if(NOT exec MATCHES " %f$")
+    message(FATAL_ERROR "the desktop entry does not pass the opened file (%f): ${exec}")
+  endif()
   file(GLOB icons "${STAGE}/${DATADIR}/icons/hicolor/*/apps/${icon}.*")
   if(NOT icons)
     message(FATAL_ERROR "the desktop entry's icon '${icon}' is not installed")
   endif()
 endif()
+# The man pages are gzipped and point only at installed programs.
+file(GLOB pages "${STAGE}/${MAN1}/*")
+foreach(page IN LISTS pages)
+  execute_process(COMMAND gzip -dc "${page}" RESULT_VARIABLE result OUTPUT_VARIABLE text)
+  if(NOT result EQUAL 0)
+    message(FATAL_ERROR "not a gzipped man page: ${page}")
+  endif()
+  string(REGEX REPLACE ".*\\.SH SEE ALSO" "" seeAlso "${text}")
+  string(REGEX MATCHALL "\\.BR [a-z0-9-]+" named "${seeAlso}")
+  foreach(entry IN LISTS named)
+    string(REPLACE ".BR " "" program "${entry}")
+    if(NOT EXISTS "${STAGE}/${BINDIR}/${program}")
+      message(FATAL_ERROR "${page} refers to '${program}', which is not installed")
+    endif()
+  endforeach()
+endforeach()
+
 message(STATUS "installed and checked: ${files}")

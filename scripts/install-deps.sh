@@ -9,7 +9,7 @@ PACKAGES="
   libcli11-dev libftdi1-dev
   qt6-base-dev xvfb xauth
   sigrok-cli dpkg-dev time
-  g++-mingw-w64-x86-64 wine64
+  g++-mingw-w64-x86-64 wine64 fonts-wine nsis
   clang libclang-rt-dev
 "
 

@@ -1,6 +1,8 @@
 #!/bin/sh
-# Cross-builds the Windows programs (torvane.exe, the stand-in ftd2xx.dll, the tests) with
-# MinGW-w64, warnings as errors, and runs every test under Wine with no X server.
+# Cross-builds the Windows programs (torvane.exe, torvane-cli.exe, the stand-in ftd2xx.dll,
+# the tests) with MinGW-w64, warnings as errors, and runs every test under Wine with no X
+# server. The CLI suite is a host program that runs torvane-cli.exe through Wine: it is
+# built in a small host build (HOST_BUILD_DIR, BUILD_DIR/host by default).
 # Skips, saying why, when the Debian packages it needs are missing.
 #   scripts/windows-test.sh        (BUILD_DIR=build-win by default)
 set -eu
@@ -37,3 +39,13 @@ cmake/wine-run.sh "$WINEPREFIX" cmd.exe /c exit 0
 
 cd "$BUILD_DIR"
 ctest --output-on-failure -j"$(nproc)" --timeout 300
+cd - >/dev/null
+
+# The CLI suite against torvane-cli.exe beside the stand-in driver library.
+HOST_BUILD_DIR=${HOST_BUILD_DIR:-$BUILD_DIR/host}
+cmake -S . -B "$HOST_BUILD_DIR" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTORVANE_WERROR=ON \
+  -DTORVANE_QT_UI=OFF -DTORVANE_BENCH=OFF >/dev/null
+cmake --build "$HOST_BUILD_DIR" -j"$(nproc)" --target cli_tests
+TORVANE_CLI_UNDER_TEST="$(cd "$BUILD_DIR" && pwd)/cli-wine/torvane-cli.exe" \
+TORVANE_CLI_RUNNER="$(pwd)/cmake/wine-run.sh $WINEPREFIX" \
+  "$HOST_BUILD_DIR/cli/cli_tests"

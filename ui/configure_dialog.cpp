@@ -1,15 +1,28 @@
 #include "ui/configure_dialog.h"
 
 #include <cstring>
+#include <string>
 
 #include "procedures/identify.h"
 #include "procedures/session.h"
+#include "ui/report.h"
 #include "ui/resource.h"
 
 namespace torvane::ui {
 
 namespace {
 constexpr uint32_t PROGRESS_INITIAL_MAX = 100;
+
+// The status line keeps its fixed text; why the cable would not open goes to the system
+// log, where whoever looks after the machine finds it.
+void LogOpenProblem(ConfigureDialog& dialog, const IdentifyResult& found) {
+  const Adapter* adapter = dialog.state.link.adapter;
+  if (found.openStatus == ADAPTER_OK || adapter == nullptr) return;
+  const char* problem = adapter->LastOpenProblem();
+  if (problem[0] == '\0') return;
+  std::string entry = std::string("The FT232R cable could not be opened: ") + problem;
+  LogEvent(dialog.view, EVENT_WARNING, entry.c_str());
+}
 }  // namespace
 
 bool IsDownloadEnabled(const char* path) { return path[0] != '\0'; }
@@ -28,7 +41,7 @@ void OnInitDialog(ConfigureDialog& dialog) {
   view.EnableControl(IDC_FILE_PATH, true);
   view.EnableControl(IDC_PROGRESS, false);
   view.SetProgressRange(0, PROGRESS_INITIAL_MAX);
-  IdentifyChain(dialog.state, view);
+  LogOpenProblem(dialog, IdentifyChain(dialog.state, view));
 }
 
 void OnCommand(ConfigureDialog& dialog, int controlId) {
@@ -44,7 +57,7 @@ void OnCommand(ConfigureDialog& dialog, int controlId) {
       OnPathEdited(dialog);
       return;
     case IDC_CONNECT:
-      Reconnect(dialog.state, dialog.view);
+      LogOpenProblem(dialog, Reconnect(dialog.state, dialog.view));
       return;
     default:
       return;

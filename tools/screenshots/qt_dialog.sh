@@ -5,7 +5,7 @@
 set -eu
 
 root=$(cd "$(dirname "$0")/../.." && pwd)
-build=${1:-$root/build-qt}
+build=${1:-$root/build}
 out=${2:-$root/docs/qt-dialog.png}
 board=${BOARD:-prom}
 demo=$build/ui/qt/torvane-demo

@@ -30,6 +30,16 @@ echo "$board" > "$demo/ftd2xx-board.txt"
 
 # A prefix of its own: the tests' prefix has no graphics driver.
 export WINEPREFIX="$build/wineprefix-x11"
+# The caption buttons are glyphs of the Marlett font (Debian package fonts-wine); without
+# it Wine draws them as letters. The prefix's font folder is where Wine surely looks.
+marlett=/usr/share/wine/fonts/marlett.ttf
+if [ -f "$marlett" ]; then
+  mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
+  cp "$marlett" "$WINEPREFIX/drive_c/windows/Fonts/"
+else
+  echo "win32_dialog.sh: $marlett not found: the caption buttons will show as letters" \
+       "(apt-get install fonts-wine)" >&2
+fi
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEARCH=win64
 export TORVANE_WINE="$wine" TORVANE_OUT="$out" TORVANE_DEMO="$demo"
 

@@ -1,5 +1,6 @@
 // torvane: the configuration dialog on the USB adapter. The whole life of the process is
-// the dialog; closing it ends the process with code 0.
+// the dialog; closing it ends the process with code 0. A file named on the command line
+// (the desktop entry's %f) is the selected path.
 #include <QApplication>
 
 #include "ui/qt/configure_window.h"
@@ -12,6 +13,11 @@ int main(int argc, char** argv) {
   state.link.adapter = adapter.get();
   torvane::ui::SystemPresenter presenter;
   torvane::ui::ConfigureWindow window(state, presenter);
+  const QStringList arguments = QApplication::arguments();
+  if (arguments.size() > 1) {
+    // The path edit hands its text to the dialog rules, as when the user types it.
+    window.SetControlText(IDC_FILE_PATH, arguments[1].toLocal8Bit().constData());
+  }
   window.show();
   return app.exec();
 }

@@ -10,8 +10,13 @@ namespace torvane::ui {
 
 namespace {
 
-DialogSession session;
-Win32DialogView view;
+// One open dialog's session and view: DialogBoxParam hands it to WM_INITDIALOG, and the
+// dialog keeps it in its DWLP_USER slot for the messages after that.
+struct OpenDialog {
+  DialogSession session;
+  Win32DialogView view;
+};
+
 constexpr const char* EDIT_PROC_PROPERTY = "TorvaneEditProc";
 
 // The path edit without Escape: a multi-line edit in a dialog answers Escape by closing
@@ -36,13 +41,19 @@ void SwallowEscapeIn(HWND edit) {
   SetPropA(edit, EDIT_PROC_PROPERTY, reinterpret_cast<HANDLE>(original));
 }
 
-ConfigureDialog Rules() { return ConfigureDialog{*session.state, view}; }
+ConfigureDialog Rules(OpenDialog& open) { return ConfigureDialog{*open.session.state, open.view}; }
 
 }  // namespace
 
-void SetDialogSession(const DialogSession& next) { session = next; }
-
-INT_PTR CALLBACK ConfigureDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+INT_PTR CALLBACK ConfigureDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_INITDIALOG) {
+    SetWindowLongPtrA(dialog, DWLP_USER, lParam);
+  }
+  auto* open = reinterpret_cast<OpenDialog*>(GetWindowLongPtrA(dialog, DWLP_USER));
+  if (open == nullptr) {
+    return 0;  // the messages that come before WM_INITDIALOG (WM_SETFONT)
+  }
+  Win32DialogView& view = open->view;
   switch (message) {
     case WM_INITDIALOG: {
       view.Attach(dialog);
@@ -51,7 +62,7 @@ INT_PTR CALLBACK ConfigureDialogProc(HWND dialog, UINT message, WPARAM wParam, L
       SwallowEscapeIn(pathEdit);
       // The path buffer's size: a longer text would name another file once cut to fit.
       SendMessageA(pathEdit, EM_LIMITTEXT, PATH_MAX_CHARS, 0);
-      ConfigureDialog rules = Rules();
+      ConfigureDialog rules = Rules(*open);
       view.SetInitialising(true);
       OnInitDialog(rules);
       view.SetInitialising(false);
@@ -59,12 +70,12 @@ INT_PTR CALLBACK ConfigureDialogProc(HWND dialog, UINT message, WPARAM wParam, L
     }
     case WM_CLOSE: {
       // The quit message ends the modal loop; the dialog is not ended here.
-      ConfigureDialog rules = Rules();
+      ConfigureDialog rules = Rules(*open);
       OnClose(rules);
       return 0;
     }
     case WM_COMMAND: {
-      ConfigureDialog rules = Rules();
+      ConfigureDialog rules = Rules(*open);
       OnCommand(rules, LOWORD(wParam));
       return 0;
     }
@@ -73,12 +84,14 @@ INT_PTR CALLBACK ConfigureDialogProc(HWND dialog, UINT message, WPARAM wParam, L
   }
 }
 
-bool ShowConfigureDialog(HWND owner) {
-  INT_PTR result = DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_CONFIGURE),
-                                   owner, &ConfigureDialogProc, 0);
+bool ShowConfigureDialog(const DialogSession& session, HWND owner) {
+  OpenDialog open{session, {}};
+  INT_PTR result =
+      DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_CONFIGURE), owner,
+                      &ConfigureDialogProc, reinterpret_cast<LPARAM>(&open));
   if (result == -1) {
-    view.Attach(nullptr);
-    ReportLastError(view, MessageOwner::None);
+    open.view.Attach(nullptr);
+    ReportLastError(open.view, MessageOwner::None);
     return false;
   }
   return true;

@@ -163,7 +163,6 @@ void RunDialog(const DialogSession& session, const std::function<void(DialogDriv
   DWORD thread = GetCurrentThreadId();
   HHOOK hook = SetWindowsHookExA(WH_GETMESSAGE, &MarkerHook, nullptr, thread);
   ASSERT_NE(hook, nullptr);
-  SetDialogSession(session);
 
   std::thread driver([&] {
     HWND dialog = nullptr;
@@ -184,7 +183,7 @@ void RunDialog(const DialogSession& session, const std::function<void(DialogDriv
     }
     PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
   });
-  bool shown = ShowConfigureDialog();
+  bool shown = ShowConfigureDialog(session);
   driver.join();
   UnhookWindowsHookEx(hook);
   EXPECT_TRUE(shown);

@@ -7,7 +7,7 @@
 
 #include "link/adapter_link.h"
 #include "tools/make_bitstream.h"
-#include "ui/win32/d2xx_library.h"
+#include "platform/d2xx_library.h"
 #include "ui/win32/dialog_driver_test.h"
 
 namespace torvane::ui::testing {

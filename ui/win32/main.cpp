@@ -7,7 +7,7 @@
 #include "procedures/app_state.h"
 #include "ui/win32/app_shell.h"
 #include "ui/win32/configure_dialog_win32.h"
-#include "ui/win32/d2xx_library.h"
+#include "platform/d2xx_library.h"
 
 namespace {
 HINSTANCE appInstance;
@@ -32,10 +32,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR, int) {
   // Never unloaded, and the adapter handle is never closed at exit: both live as long as
   // the process.
   static std::unique_ptr<torvane::D2xxAdapter> adapter =
-      LoadD2xxAdapter(torvane::D2XX_LIBRARY_NAME);
+      torvane::LoadD2xxAdapter(torvane::D2XX_LIBRARY_NAME);
   appState.link.adapter = adapter.get();
-  SetDialogSession({&appState});
-  if (!ShowConfigureDialog()) {
+  if (!ShowConfigureDialog({&appState})) {
     return 0;
   }
   return RunMessageLoop();

@@ -1,8 +1,8 @@
-#include "ui/win32/d2xx_library.h"
+#include "platform/d2xx_library.h"
 
 #include <windows.h>
 
-namespace torvane::ui {
+namespace torvane {
 
 namespace {
 
@@ -25,4 +25,4 @@ std::unique_ptr<D2xxAdapter> LoadD2xxAdapter(const char* libraryName) {
   return std::make_unique<D2xxAdapter>(library != nullptr ? &functions : nullptr);
 }
 
-}  // namespace torvane::ui
+}  // namespace torvane

@@ -1,0 +1,18 @@
+// The real cable ("--board usb"), on the backend this build was made with: one source
+// file per backend (cable_libftdi.cpp, cable_d2xx.cpp, cable_none.cpp), chosen by CMake.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "link/adapter.h"
+
+namespace torvane::cli {
+
+// The cable's adapter; null with `error` set when this build has no USB backend.
+std::unique_ptr<Adapter> MakeCable(std::string* error);
+
+// What a user can do about `problem` on this backend; null when there is nothing to add.
+const char* CableRemedy(OpenProblem problem);
+
+}  // namespace torvane::cli

@@ -1,0 +1,32 @@
+#include "cli/cable.h"
+#include "link/libftdi_adapter.h"
+
+namespace torvane::cli {
+
+std::unique_ptr<Adapter> MakeCable(std::string*) { return std::make_unique<LibftdiAdapter>(); }
+
+const char* CableRemedy(OpenProblem problem) {
+  switch (problem) {
+    case OpenProblem::NOT_ATTACHED:
+      return "plug the cable in; 'lsusb -d 0403:6001' lists it once it is seen";
+    case OpenProblem::NO_MATCHING_DESCRIPTION:
+      return "the cable is looked for by the description \"FT232R USB UART\"; an FT232R "
+             "whose description was changed is not used";
+    case OpenProblem::NO_PERMISSION:
+      return "install the package's udev rule (70-torvane-ft232r.rules, in /usr/lib/udev/"
+             "rules.d or /etc/udev/rules.d), run 'sudo udevadm control --reload' and plug "
+             "the cable in again";
+    case OpenProblem::DEVICE_BUSY:
+      return "close any other program using the cable; if the kernel's serial driver "
+             "still holds it, 'sudo rmmod ftdi_sio' releases it";
+    case OpenProblem::USB_UNAVAILABLE:
+      return "check that USB devices are reachable (/dev/bus/usb) from this session";
+    case OpenProblem::NONE:
+    case OpenProblem::DRIVER_MISSING:
+    case OpenProblem::OTHER:
+      break;
+  }
+  return nullptr;
+}
+
+}  // namespace torvane::cli
