@@ -105,8 +105,6 @@ TEST_F(CliTest, EachCommandOnTheSimulatedBoards) {
       // Nothing is sent into a chain without a supported device.
       {"--board sim:none program " + Bit("s200.bit"), 1, none,
        "torvane-cli: no supported device answered"},
-      {"--board sim:dead fpga " + Bit("s200.bit"), 1,
-       "USB : Connected\nJTAG : not found (FFFFFFFF)\n", "Interface not present !"},
       {"-q --board sim:prom program " + Bit("s200.bit"), 0, "DOWNLOAD COMPLETE !\n", ""},
       // The refusals: the other kind of chain, before any download.
       {"--board sim:prom fpga " + Bit("s200.bit"), 2, prom,
@@ -203,6 +201,19 @@ TEST_F(CliTest, TraceAndWaveformTogetherRecordTheSameSession) {
   EXPECT_EQ(run.code, 0) << run.err;
   EXPECT_EQ(ReadFile(trace).rfind("open ok\n", 0), 0u);
   EXPECT_NE(ReadFile(vcd).find("$enddefinitions $end"), std::string::npos);
+}
+
+// Nothing at all of a configuration goes into a chain without a supported device.
+TEST_F(CliTest, AChainWithoutASupportedDeviceGetsNoDownload) {
+  std::string trace = dir.Path("dead.txt");
+  Outcome run = RunCli(dir, "--board sim:dead --trace '" + trace + "' fpga " + Bit("s200.bit"));
+  EXPECT_EQ(run.code, 1);
+  EXPECT_NE(run.err.find("Interface not present !"), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find("no supported device answered"), std::string::npos) << run.err;
+  std::string lines = ReadFile(trace);
+  EXPECT_NE(lines.find("status 64"), std::string::npos) << "identification ran";
+  EXPECT_EQ(lines.find("latency"), std::string::npos) << lines;
+  EXPECT_EQ(lines.find("baud"), std::string::npos) << lines;
 }
 
 TEST_F(CliTest, UnopenableCableSaysWhy) {

@@ -3,6 +3,7 @@
 // another board between two connections would; a name no board has is an unplugged cable.
 #include <windows.h>
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -46,19 +47,19 @@ Board* PluggedBoard() {
   return board.get();
 }
 
-uint32_t Status(int status) { return static_cast<uint32_t>(status); }
+// The board's time follows the wall clock between calls: the driver's callers wait by
+// sleeping, and the chip's latency timer and the FPGA's clearing run on in the meantime.
+std::chrono::steady_clock::time_point synced = std::chrono::steady_clock::now();
 
-// Behind a real driver the caller's waits are real sleeps that the board never hears of:
-// the board's time follows the clock instead, so the chip's latency timer runs out as it
-// would. Called as each call reaches the board.
-void CatchUpWithTheClock() {
-  static ULONGLONG last = 0;
-  ULONGLONG now = GetTickCount64();
-  if (board && last != 0 && now > last) {
-    board->Wait(static_cast<uint32_t>(now - last < 60000 ? now - last : 60000));
-  }
-  last = now;
+Board* Live() {
+  auto now = std::chrono::steady_clock::now();
+  auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(now - synced);
+  synced += elapsed;
+  if (board && elapsed.count() > 0) board->Wait(static_cast<uint32_t>(elapsed.count()));
+  return board.get();
 }
+
+uint32_t Status(int status) { return static_cast<uint32_t>(status); }
 
 // Calls on a handle before any open: the driver knows no such handle.
 constexpr uint32_t NO_BOARD = torvane::ADAPTER_INVALID_HANDLE;
@@ -68,7 +69,6 @@ constexpr uint32_t NO_BOARD = torvane::ADAPTER_INVALID_HANDLE;
 extern "C" {
 
 __declspec(dllexport) uint32_t FT_OpenEx(void* argument, uint32_t flags, void** handle) {
-  CatchUpWithTheClock();
   if (handle == nullptr) return Status(torvane::ADAPTER_INVALID_PARAMETER);
   *handle = nullptr;
   // Only the open by description is modelled; a serial number or location finds nothing.
@@ -79,61 +79,52 @@ __declspec(dllexport) uint32_t FT_OpenEx(void* argument, uint32_t flags, void** 
 }
 
 __declspec(dllexport) uint32_t FT_SetUSBParameters(void* handle, uint32_t in, uint32_t out) {
-  CatchUpWithTheClock();
-  return board ? Status(board->SetUsbParameters(handle, in, out)) : NO_BOARD;
+  return Live() ? Status(board->SetUsbParameters(handle, in, out)) : NO_BOARD;
 }
 
 __declspec(dllexport) uint32_t FT_SetBitMode(void* handle, uint8_t mask, uint8_t mode) {
-  CatchUpWithTheClock();
-  return board ? Status(board->SetBitMode(handle, mask, mode)) : NO_BOARD;
+  return Live() ? Status(board->SetBitMode(handle, mask, mode)) : NO_BOARD;
 }
 
 __declspec(dllexport) uint32_t FT_SetBaudRate(void* handle, uint32_t baud) {
-  CatchUpWithTheClock();
-  return board ? Status(board->SetBaudRate(handle, baud)) : NO_BOARD;
+  return Live() ? Status(board->SetBaudRate(handle, baud)) : NO_BOARD;
 }
 
 __declspec(dllexport) uint32_t FT_Purge(void* handle, uint32_t mask) {
-  CatchUpWithTheClock();
-  return board ? Status(board->Purge(handle, mask)) : NO_BOARD;
+  return Live() ? Status(board->Purge(handle, mask)) : NO_BOARD;
 }
 
 __declspec(dllexport) uint32_t FT_SetLatencyTimer(void* handle, uint8_t milliseconds) {
-  CatchUpWithTheClock();
-  return board ? Status(board->SetLatencyTimer(handle, milliseconds)) : NO_BOARD;
+  return Live() ? Status(board->SetLatencyTimer(handle, milliseconds)) : NO_BOARD;
 }
 
 __declspec(dllexport) uint32_t FT_Write(void* handle, void* data, uint32_t count,
                                         uint32_t* written) {
-  CatchUpWithTheClock();
   if (written == nullptr) return Status(torvane::ADAPTER_INVALID_PARAMETER);
   *written = 0;
-  return board ? Status(board->Write(handle, static_cast<const uint8_t*>(data), count, written))
+  return Live() ? Status(board->Write(handle, static_cast<const uint8_t*>(data), count, written))
                : NO_BOARD;
 }
 
 __declspec(dllexport) uint32_t FT_GetStatus(void* handle, uint32_t* rxQueued,
                                             uint32_t* txQueued, uint32_t* eventStatus) {
-  CatchUpWithTheClock();
   if (rxQueued == nullptr || txQueued == nullptr || eventStatus == nullptr) {
     return Status(torvane::ADAPTER_INVALID_PARAMETER);
   }
   *rxQueued = *txQueued = *eventStatus = 0;
-  return board ? Status(board->GetStatus(handle, rxQueued, txQueued, eventStatus)) : NO_BOARD;
+  return Live() ? Status(board->GetStatus(handle, rxQueued, txQueued, eventStatus)) : NO_BOARD;
 }
 
 __declspec(dllexport) uint32_t FT_Read(void* handle, void* buffer, uint32_t count,
                                        uint32_t* read) {
-  CatchUpWithTheClock();
   if (read == nullptr) return Status(torvane::ADAPTER_INVALID_PARAMETER);
   *read = 0;
-  return board ? Status(board->Read(handle, static_cast<uint8_t*>(buffer), count, read))
+  return Live() ? Status(board->Read(handle, static_cast<uint8_t*>(buffer), count, read))
                : NO_BOARD;
 }
 
 __declspec(dllexport) uint32_t FT_Close(void* handle) {
-  CatchUpWithTheClock();
-  return board ? Status(board->Close(handle)) : NO_BOARD;
+  return Live() ? Status(board->Close(handle)) : NO_BOARD;
 }
 
 }  // extern "C"
