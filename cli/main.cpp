@@ -51,6 +51,8 @@ int ExitCode(DownloadResult result) {
       return EXIT_FAILED;
     case DownloadResult::FileError:
       return EXIT_USAGE;
+    case DownloadResult::Interrupted:
+      return EXIT_FAILED;
   }
   return EXIT_FAILED;
 }

@@ -3,6 +3,7 @@
 // Each front-end owns one instance; each test makes its own.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 
 #include "link/adapter_link.h"
@@ -22,6 +23,9 @@ struct AppState {
   DeviceMode deviceMode = DEVICE_NONE;
   char path[PATH_CAPACITY] = {};
   uint32_t lastReportedOffset = 0;
+  // Set by the front-end (not owned) to ask a running download to stop at its next safe
+  // point; null when nothing can ask.
+  const std::atomic<bool>* stopRequested = nullptr;
 };
 
 }  // namespace torvane

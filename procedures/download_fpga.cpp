@@ -2,6 +2,7 @@
 
 #include "bitfile/bit_file.h"
 #include "link/vectors.h"
+#include "procedures/stop.h"
 
 namespace torvane {
 
@@ -40,6 +41,10 @@ DownloadResult DownloadFpga(AppState& state, DialogHost& host) {
   host.SetProgressPos(state.lastReportedOffset);
 
   AdapterLink& link = state.link;
+  if (StopRequested(state)) {
+    CloseBitFile(file);
+    return StopDownload(link);
+  }
   LinkSetBaudRate(link, DOWNLOAD_BAUD_RATE);
   LinkSetBitMode(link, BITMODE_ASYNC_BITBANG);
 
@@ -49,6 +54,11 @@ DownloadResult DownloadFpga(AppState& state, DialogHost& host) {
     // End-of-file is only seen by a read that meets it, so data of an exact multiple of
     // the chunk size ends with a pass that writes nothing and only moves the bar.
     while (!AtEndOfData(file)) {
+      // An unfinished configuration leaves the FPGA unconfigured, which is safe.
+      if (StopRequested(state)) {
+        CloseBitFile(file);
+        return StopDownload(link);
+      }
       size_t n = ReadDataChunk(file, chunk, CHUNK_BYTES);
       if (n >= 1) {
         for (size_t i = 0; i < n; ++i) ByteToVectors(chunk[i], &vectors[8 * i]);

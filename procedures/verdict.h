@@ -13,6 +13,7 @@ enum class DownloadResult {
   Complete,   // "DOWNLOAD COMPLETE !"
   Failed,     // "DOWNLOAD FAILED !", the lines released
   FileError,  // the file was refused before any adapter traffic
+  Interrupted,  // stopped at a safe point on request: no verdict box, the lines released
 };
 
 constexpr size_t STATUS_MESSAGE_COUNT = 20;
