@@ -8,6 +8,7 @@
 #include <string>
 
 #include "cli/adapter_choice.h"
+#include "cli/stop_signals.h"
 #include "cli/terminal_host.h"
 #include "procedures/download_fpga.h"
 #include "procedures/download_prom.h"
@@ -52,7 +53,7 @@ int ExitCode(DownloadResult result) {
     case DownloadResult::FileError:
       return EXIT_USAGE;
     case DownloadResult::Interrupted:
-      return EXIT_FAILED;
+      return 128 + StopSignal();
   }
   return EXIT_FAILED;
 }
@@ -67,6 +68,7 @@ int Run(Command command, const Options& options) {
   }
   AppState state;
   state.link.adapter = choice.adapter();
+  state.stopRequested = StopRequest();
   if (command != Command::Detect) {
     if (options.file.size() >= PATH_CAPACITY) {
       std::fprintf(stderr, "torvane-cli: the path is longer than %d characters\n",
@@ -87,7 +89,12 @@ int Run(Command command, const Options& options) {
   }
 
   int code = EXIT_COMPLETE;
-  if (command == Command::Detect) {
+  DownloadResult result = DownloadResult::Complete;
+  if (!choice.FlushFiles(&error)) {
+    // Known before anything is erased or configured: the device stays as it was.
+    std::fprintf(stderr, "torvane-cli: %s\n", error.c_str());
+    code = EXIT_USAGE;
+  } else if (command == Command::Detect) {
     code = found.known ? EXIT_COMPLETE : EXIT_FAILED;
   } else if ((command == Command::Fpga && state.deviceMode != DEVICE_FPGA) ||
              (command == Command::Prom && state.deviceMode != DEVICE_PROM)) {
@@ -96,15 +103,22 @@ int Run(Command command, const Options& options) {
                  command == Command::Fpga ? "an FPGA alone" : "a configuration PROM");
     code = EXIT_USAGE;
   } else if (state.deviceMode == DEVICE_FPGA) {
-    code = ExitCode(DownloadFpga(state, host));
+    result = DownloadFpga(state, host);
+    code = ExitCode(result);
   } else if (state.deviceMode == DEVICE_PROM) {
-    code = ExitCode(DownloadProm(state, host));
+    result = DownloadProm(state, host);
+    code = ExitCode(result);
   } else {
     ReportError(host, MessageOwner::Dialog, "Interface not present !");
     code = EXIT_FAILED;
   }
   host.FinishProgress();
   LinkClose(state.link);
+  if (result == DownloadResult::Interrupted) {
+    host.ShowMessage(MessageOwner::Dialog, STATUS_MESSAGES[STATUS_FAILED], VERDICT_CAPTION,
+                     MessageIcon::Error);
+    std::fprintf(stderr, "torvane-cli: interrupted\n");
+  }
   if (!choice.FinishFiles(&error)) {
     // A lost trace or waveform must not pass for a complete run.
     std::fprintf(stderr, "torvane-cli: %s\n", error.c_str());
@@ -122,7 +136,12 @@ int main(int argc, char** argv) {
   CLI::App app{"Loads configuration into Spartan-3 boards over JTAG through an FT232R cable."};
   app.footer(
       "Exit codes: 0 complete (detect: a supported device found), 1 device or download failure,\n"
-      "2 usage or file error.\n\n"
+      "2 usage or file error, 128+N stopped by signal N (SIGINT 130, SIGTERM 143, SIGHUP 129).\n\n"
+      "SIGINT, SIGTERM or SIGHUP stops a download at its next safe point (between FPGA chunks\n"
+      "or PROM blocks): the PROM leaves programming mode, the lines are released and the\n"
+      "verdict is DOWNLOAD FAILED !. A second signal ends the program at once.\n\n"
+      "--trace and --vcd name a regular file (written beside it, then renamed into place),\n"
+      "/dev/stdout or /dev/stderr.\n\n"
       "Examples:\n"
       "  torvane-cli detect\n"
       "  torvane-cli program design.bit\n"
@@ -159,5 +178,6 @@ int main(int argc, char** argv) {
     int code = app.exit(e);
     return code == 0 ? 0 : 2;
   }
+  torvane::cli::InstallStopSignals(isatty(STDERR_FILENO) != 0);
   return torvane::cli::Run(command, options);
 }
