@@ -33,6 +33,12 @@ class CliStopTest : public ::testing::Test {
     return path;
   }
 
+  void ExpectNoTemporaryFile() const {
+    for (const auto& entry : std::filesystem::directory_iterator(dir.Dir())) {
+      EXPECT_NE(entry.path().filename().string()[0], '.') << entry.path();
+    }
+  }
+
   testing::ScratchDir dir;
 };
 
@@ -72,9 +78,21 @@ TEST_F(CliStopTest, TwoRunsIntoOneTraceLeaveOneWholeTrace) {
   std::string trace = ReadFile(shared);
   EXPECT_TRUE(trace == ReadFile(dir.Path("a.txt")) || trace == ReadFile(dir.Path("b.txt")))
       << trace.size() << " bytes, neither run's trace";
-  for (const auto& entry : std::filesystem::directory_iterator(dir.Dir())) {
-    EXPECT_NE(entry.path().filename().string()[0], '.') << entry.path();
-  }
+  ExpectNoTemporaryFile();
+}
+
+// A trace that cannot be written in full (a file size limit here, as a full disk would
+// do) is known before the erase, and leaves the file it names as it was.
+TEST_F(CliStopTest, ATraceThatCannotBeWrittenLeavesTheOldOne) {
+  const std::string trace = dir.Write("t.txt", {'o', 'l', 'd', '\n'});
+  Outcome run = testing::RunShell(
+      dir, std::string("(trap '' XFSZ; ulimit -f 1; '") + TORVANE_CLI +
+               "' --board sim:prom --trace '" + trace + "' program '" + Design("d.bit", 2) + "')");
+  EXPECT_EQ(run.code, 2) << run.err;
+  EXPECT_NE(run.err.find("the trace file could not be written"), std::string::npos) << run.err;
+  EXPECT_EQ(run.err.find("progress"), std::string::npos) << run.err;
+  EXPECT_EQ(ReadFile(trace), "old\n");
+  ExpectNoTemporaryFile();
 }
 
 // A trace into a pipe whose reader has gone (as after `| head -c 1000`) is a write error
