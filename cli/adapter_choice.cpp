@@ -8,9 +8,11 @@ namespace torvane::cli {
 
 AdapterChoice::AdapterChoice() = default;
 
+// Without FinishFiles the run did not get far enough: the named files stay as they were.
+// The wrappers go first, as they write into the files' streams.
 AdapterChoice::~AdapterChoice() {
-  std::string ignored;
-  FinishFiles(&ignored);
+  vcd_.reset();
+  recorder_.reset();
 }
 
 bool AdapterChoice::Choose(const std::string& board, std::string* error) {
@@ -37,28 +39,32 @@ bool AdapterChoice::Record(const std::string& tracePath, const std::string& vcdP
                            std::string* error) {
   Adapter* inner = board_ ? static_cast<Adapter*>(board_.get()) : cable_.get();
   if (!tracePath.empty()) {
-    traceFile_ = std::fopen(tracePath.c_str(), "w");
-    if (!traceFile_) {
-      *error = "cannot create the trace file '" + tracePath + "'";
-      return false;
-    }
-    recorder_ = std::make_unique<Recorder>(*inner, traceFile_);
+    if (!traceFile_.Open(tracePath, "trace file", error)) return false;
+    recorder_ = std::make_unique<Recorder>(*inner, traceFile_.stream());
     inner = recorder_.get();
   }
   if (!vcdPath.empty()) {
-    vcdFile_ = std::fopen(vcdPath.c_str(), "w");
-    if (!vcdFile_) {
-      *error = "cannot create the waveform file '" + vcdPath + "'";
-      return false;
-    }
-    vcd_ = std::make_unique<VcdWriter>(*inner, vcdFile_);
+    if (!vcdFile_.Open(vcdPath, "waveform file", error)) return false;
+    vcd_ = std::make_unique<VcdWriter>(*inner, vcdFile_.stream());
   }
   return true;
 }
 
+bool AdapterChoice::FlushFiles(std::string* error) {
+  if (recorder_ && !recorder_->Flush()) {
+    *error = "the trace file could not be written in full";
+    return false;
+  }
+  if (vcd_ && !vcd_->Good()) {
+    *error = "the waveform file could not be written in full";
+    return false;
+  }
+  return traceFile_.Flush(error) && vcdFile_.Flush(error);
+}
+
 bool AdapterChoice::FinishFiles(std::string* error) {
   bool good = true;
-  // Each wrapper writes its last lines before its file is closed.
+  // Each wrapper writes its last lines before its file is put in place.
   if (vcd_ && !vcd_->Finish()) {
     *error = "the waveform file could not be written in full";
     good = false;
@@ -69,14 +75,12 @@ bool AdapterChoice::FinishFiles(std::string* error) {
   }
   vcd_.reset();
   recorder_.reset();
-  for (std::FILE** file : {&vcdFile_, &traceFile_}) {
-    if (*file && std::fclose(*file) != 0 && good) {
-      *error = "a trace or waveform file could not be closed";
-      good = false;
-    }
-    *file = nullptr;
+  if (!good) {
+    vcdFile_.Discard();
+    traceFile_.Discard();
+    return false;
   }
-  return good;
+  return vcdFile_.Commit(error) && traceFile_.Commit(error);
 }
 
 Adapter* AdapterChoice::adapter() const {

@@ -3,10 +3,10 @@
 // (--trace) and the waveform writer (--vcd), and owns the files they write.
 #pragma once
 
-#include <cstdio>
 #include <memory>
 #include <string>
 
+#include "cli/output_file.h"
 #include "link/adapter.h"
 #include "sim/board.h"
 
@@ -23,10 +23,13 @@ class AdapterChoice {
   // not built into this program.
   bool Choose(const std::string& board, std::string* error);
   // Starts the trace and the waveform, each when its path is not empty; false when a file
-  // cannot be created. Called once, after Choose.
+  // is refused or cannot be created. Called once, after Choose.
   bool Record(const std::string& tracePath, const std::string& vcdPath, std::string* error);
-  // Completes and closes the files; false with `error` set when any of them could not be
-  // written in full.
+  // Pushes what the files hold so far to them: false with `error` set once a write failed,
+  // so a lost output is known before a download changes the device.
+  bool FlushFiles(std::string* error);
+  // Completes the files and puts them in place; false with `error` set when any of them
+  // could not be written in full (that one is left as it was).
   bool FinishFiles(std::string* error);
   Adapter* adapter() const;
   sim::Board* board() const { return board_.get(); }
@@ -41,8 +44,8 @@ class AdapterChoice {
   std::unique_ptr<Adapter> cable_;
   std::unique_ptr<Recorder> recorder_;
   std::unique_ptr<VcdWriter> vcd_;
-  std::FILE* traceFile_ = nullptr;
-  std::FILE* vcdFile_ = nullptr;
+  OutputFile traceFile_;
+  OutputFile vcdFile_;
 };
 
 }  // namespace torvane::cli

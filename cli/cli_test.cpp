@@ -1,9 +1,8 @@
 // torvane-cli run as a user runs it, on the simulated boards: exit codes, the verdict on
 // standard output, diagnostics on standard error, and the waveform read by sigrok-cli.
-// TORVANE_CLI_UNDER_TEST names another build of the program (torvane-cli.exe) and
-// TORVANE_CLI_RUNNER what runs it (Wine); the Windows build then also meets its driver.
+// The same suite runs on the Windows build under Wine (tests/support/cli_process.h), where
+// the program also meets its driver.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -13,57 +12,20 @@
 #include <vector>
 
 #include "bitfile/bit_file.h"
+#include "tests/support/cli_process.h"
 #include "tests/support/scratch_dir.h"
 #include "tools/make_bitstream.h"
 
 namespace torvane {
 namespace {
 
-struct Outcome {
-  int code;
-  std::string out;
-  std::string err;
-};
-
-// The text with Windows line ends read as plain ones: the same lines on every build.
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  std::string lines = text.str();
-  for (size_t at = lines.find("\r\n"); at != std::string::npos; at = lines.find("\r\n", at)) {
-    lines.erase(at, 1);
-  }
-  return lines;
-}
-
-std::string Setting(const char* name, const char* fallback) {
-  const char* value = std::getenv(name);
-  return value != nullptr && *value != '\0' ? value : fallback;
-}
-
-const std::string PROGRAM = Setting("TORVANE_CLI_UNDER_TEST", TORVANE_CLI);
-const std::string RUNNER = Setting("TORVANE_CLI_RUNNER", "");
-const bool WINDOWS_BUILD =
-    PROGRAM.size() > 4 && PROGRAM.compare(PROGRAM.size() - 4, 4, ".exe") == 0;
-
-// Runs a shell command line with standard output and error captured apart.
-Outcome RunShell(const testing::ScratchDir& dir, const std::string& command) {
-  std::string out = dir.Path("stdout.txt");
-  std::string err = dir.Path("stderr.txt");
-  int status = std::system((command + " >'" + out + "' 2>'" + err + "'").c_str());
-  int code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return {code, ReadFile(out), ReadFile(err)};
-}
-
-Outcome RunProgram(const testing::ScratchDir& dir, const std::string& program,
-                   const std::string& arguments) {
-  return RunShell(dir, RUNNER + " '" + program + "' " + arguments);
-}
-
-Outcome RunCli(const testing::ScratchDir& dir, const std::string& arguments) {
-  return RunProgram(dir, PROGRAM, arguments);
-}
+using testing::Outcome;
+using testing::PROGRAM;
+using testing::ReadFile;
+using testing::RunCli;
+using testing::RunProgram;
+using testing::RunShell;
+using testing::WINDOWS_BUILD;
 
 class CliTest : public ::testing::Test {
  protected:
@@ -137,7 +99,7 @@ TEST_F(CliTest, UsageAndFileErrorsExitTwo) {
       {"--board serial detect", 2, "unknown board 'serial'"},
       {"--board sim:prom --trace '" + dir.Path("no/such/dir/t.txt") + "' detect", 2,
        "cannot create the trace file"},
-      {"--board sim:prom --vcd /dev/full detect", 2, "waveform file could not be written"},
+      {"--board sim:prom --vcd /dev/full detect", 2, "is not a regular file"},
       {"--help", 0, "Exit codes: 0 complete"},
       {"--version", 0, "torvane-cli " TORVANE_VERSION},
   };

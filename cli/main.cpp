@@ -7,6 +7,7 @@
 
 #include "cli/adapter_choice.h"
 #include "cli/console.h"
+#include "cli/stop_signals.h"
 #include "cli/terminal_host.h"
 #include "procedures/identify.h"
 #include "procedures/load_file.h"
@@ -52,6 +53,8 @@ int ExitCode(DownloadResult result) {
       return EXIT_FAILED;
     case DownloadResult::FileError:
       return EXIT_USAGE;
+    case DownloadResult::Interrupted:
+      return 128 + StopSignal();
   }
   return EXIT_FAILED;
 }
@@ -106,6 +109,7 @@ int Run(Command command, const Options& options) {
   }
   AppState state;
   state.link.adapter = choice.adapter();
+  state.stopRequested = StopRequest();
 
   IdentifyResult found = IdentifyChain(state, host);
   if (found.openStatus != ADAPTER_OK) {
@@ -117,7 +121,12 @@ int Run(Command command, const Options& options) {
   }
 
   int code = EXIT_COMPLETE;
-  if (command == Command::Detect) {
+  DownloadResult result = DownloadResult::Complete;
+  if (!choice.FlushFiles(&error)) {
+    // Known before anything is erased or configured: the device stays as it was.
+    std::fprintf(stderr, "torvane-cli: %s\n", error.c_str());
+    code = EXIT_USAGE;
+  } else if (command == Command::Detect) {
     code = found.known ? EXIT_COMPLETE : EXIT_FAILED;
   } else if (state.deviceMode != DEVICE_NONE &&
              ((command == Command::Fpga && state.deviceMode != DEVICE_FPGA) ||
@@ -127,7 +136,7 @@ int Run(Command command, const Options& options) {
                  command == Command::Fpga ? "an FPGA alone" : "a configuration PROM");
     code = EXIT_USAGE;
   } else {
-    DownloadResult result = DownloadIdentified(state, host, input);
+    result = DownloadIdentified(state, host, input);
     code = ExitCode(result);
     const char* cause = FpgaCheckText(state.report.fpga);
     if (result == DownloadResult::NotPresent) {
@@ -138,6 +147,10 @@ int Run(Command command, const Options& options) {
   }
   host.FinishProgress();
   LinkClose(state.link);
+  if (result == DownloadResult::Interrupted) {
+    host.ShowVerdict(DownloadResult::Failed);
+    std::fprintf(stderr, "torvane-cli: interrupted\n");
+  }
   if (!choice.FinishFiles(&error)) {
     // A lost trace or waveform must not pass for a complete run.
     std::fprintf(stderr, "torvane-cli: %s\n", error.c_str());
@@ -155,7 +168,12 @@ int main(int argc, char** argv) {
   CLI::App app{"Loads configuration into Spartan-3 boards over JTAG through an FT232R cable."};
   app.footer(
       "Exit codes: 0 complete (detect: a supported device found), 1 device or download failure,\n"
-      "2 usage or file error.\n\n"
+      "2 usage or file error, 128+N stopped by signal N (SIGINT 130, SIGTERM 143, SIGHUP 129).\n\n"
+      "SIGINT, SIGTERM or SIGHUP stops a download at its next safe point (between FPGA chunks\n"
+      "or PROM blocks): the PROM leaves programming mode, the lines are released and the\n"
+      "verdict is DOWNLOAD FAILED !. A second signal ends the program at once.\n\n"
+      "--trace and --vcd name a regular file (written beside it, then renamed into place),\n"
+      "/dev/stdout or /dev/stderr.\n\n"
       "Examples:\n"
       "  torvane-cli detect\n"
       "  torvane-cli program design.bit\n"
@@ -195,5 +213,6 @@ int main(int argc, char** argv) {
     int code = app.exit(e);
     return code == 0 ? 0 : 2;
   }
+  torvane::cli::InstallStopSignals(torvane::cli::StderrIsTerminal());
   return torvane::cli::Run(command, options);
 }

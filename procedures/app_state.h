@@ -3,6 +3,7 @@
 // Each front-end owns one instance; each test makes its own.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 
 #include "link/adapter_link.h"
@@ -39,6 +40,9 @@ struct AppState {
   char path[PATH_CAPACITY] = {};
   uint32_t lastReportedOffset = 0;
   DownloadReport report;  // the last download's findings
+  // Set by the front-end (not owned) to ask a running download to stop at its next safe
+  // point; null when nothing can ask.
+  const std::atomic<bool>* stopRequested = nullptr;
 };
 
 }  // namespace torvane

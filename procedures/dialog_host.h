@@ -19,6 +19,7 @@ enum class DownloadResult {
   Failed,      // "DOWNLOAD FAILED !", the lines released
   FileError,   // the file was refused before any adapter traffic
   NotPresent,  // no device to download to: "Interface not present !"
+  Interrupted,  // stopped at a safe point on request: no verdict box, the lines released
 };
 
 constexpr const char* ERROR_CAPTION = "Error";

@@ -6,6 +6,7 @@
 #include "link/vectors.h"
 #include "procedures/fpga_status.h"
 #include "procedures/load_file.h"
+#include "procedures/stop.h"
 
 namespace torvane {
 
@@ -48,6 +49,7 @@ DownloadResult DownloadFpgaFrom(AppState& state, DialogHost& host, const BitFile
 
   AdapterLink& link = state.link;
   state.report = DownloadReport{};
+  if (StopRequested(state)) return StopDownload(link);
   // A design the FPGA held before would keep DONE high whatever this load does.
   FpgaCheck notCleared = FpgaCheck::NotChecked;
   if (!ClearFpga(link, FpgaChain::Alone, &notCleared)) {
@@ -65,6 +67,8 @@ DownloadResult DownloadFpgaFrom(AppState& state, DialogHost& host, const BitFile
     // a pass that writes nothing and only moves the bar, as a reader that notices the end
     // of the file only by meeting it would.
     for (size_t at = 0;; at += CHUNK_BYTES) {
+      // An unfinished configuration leaves the FPGA unconfigured, which is safe.
+      if (StopRequested(state)) return StopDownload(link);
       size_t n = std::min(CHUNK_BYTES, data.size() - at);
       if (n >= 1) {
         for (size_t i = 0; i < n; ++i) ByteToVectors(data[at + i], &vectors[8 * i]);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 
 #include "link/vectors.h"
 #include "procedures/fpga_status.h"
@@ -205,6 +206,25 @@ TEST(StatusMessages, TheVerdictRowsAndTheTableSize) {
   EXPECT_STREQ(STATUS_MESSAGES[STATUS_COMPLETE], "DOWNLOAD COMPLETE !");
   EXPECT_STREQ(STATUS_MESSAGES[STATUS_FAILED], "DOWNLOAD FAILED !");
   EXPECT_STREQ(STATUS_MESSAGES[19], "UNEXPECTED EOF !");
+}
+
+// A stop is taken between chunks: the chunk under way goes out whole, start-up is never
+// clocked, the lines are released, and no verdict is shown.
+TEST_F(FpgaDownload, AStopIsTakenBetweenChunks) {
+  Connect(BoardKind::Xc3s200);
+  SelectFile(BitstreamOptions{});
+  std::atomic<bool> stop{false};
+  state_.stopRequested = &stop;
+  // Asked for while the second chunk is written.
+  board_->SetWriteHook([&](uint32_t) {
+    if (board_->fpga()->configBitCount() > 0) stop = true;
+  });
+  EXPECT_EQ(DownloadFpga(state_, host_), DownloadResult::Interrupted);
+  EXPECT_EQ(board_->fpga()->configBitCount(), 2 * 8 * CHUNK_BYTES);
+  EXPECT_FALSE(board_->fpga()->done());
+  EXPECT_TRUE(host_.messages.empty());
+  EXPECT_EQ(DownloadWrites().back(), 1u);
+  EXPECT_EQ(board_->lines(), 0xDF);  // released: every output high
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 
 #include "link/vectors.h"
 #include "procedures/load_file.h"
+#include "procedures/stop.h"
 
 namespace torvane {
 
@@ -70,6 +71,12 @@ constexpr PinVector VEC_ISC_PROGRAM[20] = {0x08, 0x08, 0x00, 0x00, 0x00, 0x80, 0
 // Run-Test/Idle to Select-DR-Scan.
 constexpr PinVector VEC_TO_SELECT_DR[1] = {0x08};
 
+// From Select-DR-Scan, the resting state between blocks: ISC_DISABLE as in VEC_ISC_DISABLE
+// without its first step, so Run-Test/Idle is not passed while a program instruction is
+// still current; ends in Run-Test/Idle.
+constexpr VectorTable ISC_DISABLE_FROM_SELECT_DR = {VEC_ISC_DISABLE + 1,
+                                                    sizeof VEC_ISC_DISABLE - 1};
+
 // From Select-DR-Scan: the finishing instruction 0x0A; ends in Run-Test/Idle.
 constexpr PinVector VEC_FINISH[19] = {0x08, 0x00, 0x00, 0x00, 0x80, 0x00, 0x80, 0x00, 0x00, 0x00,
                                       0x00, 0x80, 0x80, 0x80, 0x80, 0x80, 0x88, 0x08, 0x00};
@@ -101,6 +108,16 @@ void SendBlockAddress(AdapterLink& link, uint16_t address) {
   if (buffer) LinkWrite(link, buffer.get(), 32);
 }
 
+// A stop between blocks: the PROM leaves programming mode (a flash left in it does not
+// configure the FPGA at power-up), with the same idle clocks as when the erase leaves it,
+// and the TAP goes back to reset.
+DownloadResult StopBetweenBlocks(AdapterLink& link) {
+  SendVectors(link, ISC_DISABLE_FROM_SELECT_DR);
+  for (uint32_t i = 0; i < WAIT_WRITES; ++i) SendVectors(link, VEC_IDLE);
+  SendVectors(link, MakeTable(VEC_TAP_RESET));
+  return StopDownload(link);
+}
+
 }  // namespace
 
 DownloadResult DownloadProm(AppState& state, DialogHost& host) {
@@ -123,6 +140,7 @@ DownloadResult DownloadPromFrom(AppState& state, DialogHost& host, const BitFile
   uint64_t totalSize = TotalSize(file) > 0 ? TotalSize(file) : 1;
 
   AdapterLink& link = state.link;
+  if (StopRequested(state)) return StopDownload(link);
   uint32_t failedBefore = link.failedWrites;
   LinkSetBaudRate(link, DOWNLOAD_BAUD_RATE);
   LinkSetBitMode(link, BITMODE_ASYNC_BITBANG);
@@ -146,6 +164,7 @@ DownloadResult DownloadPromFrom(AppState& state, DialogHost& host, const BitFile
   // block of 0xFF, as a reader that notices the end of the file only by meeting it would,
   // unless the flash is already full.
   while (more && blocks < PROM_BLOCK_COUNT) {
+    if (StopRequested(state)) return StopBetweenBlocks(link);
     SendVectors(link, MakeTable(VEC_DATA_SHIFT));
     size_t n = std::min<size_t>(PROM_BLOCK_BYTES, data.size() - at);
     if (n > 0) std::memcpy(block, data.data() + at, n);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 
 #include "sim/fpga.h"
 #include "sim/prom.h"
@@ -148,6 +149,43 @@ TEST_F(PromDownload, NoAdapterFailsAndReleasesTheLines) {
   EXPECT_EQ(host_.messages.back().text, "DOWNLOAD FAILED !");
   EXPECT_EQ(host_.messages.back().icon, MessageIcon::Error);
   EXPECT_EQ(TraceLines().back(), "write FF");
+}
+
+// A stop is taken between blocks: the block under way is programmed in full, the PROM
+// leaves programming mode, the lines are released, and no verdict is shown. Asked for
+// before the download, it leaves the flash as it was.
+TEST_F(PromDownload, AStopLeavesProgrammingModeBetweenBlocks) {
+  std::atomic<bool> stop{false};
+  state_.stopRequested = &stop;
+  SelectRawFile(1300);
+  board_->SetWriteHook([&](uint32_t) {
+    if (prom().programmedAddresses().size() == 1) stop = true;
+  });
+  EXPECT_EQ(DownloadProm(state_, host_), DownloadResult::Interrupted);
+  EXPECT_EQ(prom().programmedAddresses(), (std::vector<uint16_t>{0x0000}));
+  EXPECT_EQ(prom().programsCutShort(), 0u);
+  EXPECT_EQ(Block(0), Padded(1300, 1));
+  EXPECT_TRUE(RestIsErased(1));
+  EXPECT_FALSE(prom().iscMode());
+  EXPECT_EQ(prom().finishes(), 0u);
+  EXPECT_TRUE(host_.messages.empty());
+  EXPECT_EQ(DownloadWrites().back(), 1u);
+  EXPECT_EQ(board_->lines(), 0xDF);  // released: every output high
+
+  // The interrupted PROM takes the next download whole.
+  stop = false;
+  board_->SetWriteHook(nullptr);
+  EXPECT_EQ(DownloadProm(state_, host_), DownloadResult::Complete);
+  EXPECT_EQ(Memory(3), Padded(1300, 3));
+
+  Connect(BoardKind::Prom200);
+  board_->prom()->Fill(0x00);
+  state_.stopRequested = &stop;
+  stop = true;
+  EXPECT_EQ(DownloadProm(state_, host_), DownloadResult::Interrupted);
+  EXPECT_EQ(prom().erases(), 0u);
+  EXPECT_FALSE(prom().iscMode());
+  EXPECT_EQ(DownloadWrites(), (std::vector<uint32_t>{1}));
 }
 
 }  // namespace

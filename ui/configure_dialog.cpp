@@ -82,7 +82,7 @@ void BrowseForFile(ConfigureDialog& dialog) {
 
 void OnPathEdited(ConfigureDialog& dialog) {
   // As with Browse, a path the buffer cannot hold whole is no path: cut short it could
-  // name another file. The edits themselves take no more than the buffer holds.
+  // name another file.
   if (!StorePath(dialog.state, dialog.view.GetControlText(IDC_FILE_PATH))) {
     dialog.state.path[0] = '\0';
   }

@@ -19,6 +19,11 @@ constexpr const char* BROWSE_TITLE = "File Browser";
 constexpr const char* BROWSE_FILTER_NAME = "Bit Files(*.bit)";
 constexpr const char* BROWSE_PATTERN = "*.bit";
 constexpr int PATH_MAX_CHARS = PATH_CAPACITY - 1;  // the terminator takes the last place
+// What the path edit holds: far more than the buffer, so a longer path typed or pasted
+// reaches OnPathEdited whole and is refused, instead of being cut by the edit to one
+// that fits and may name another file.
+constexpr int PATH_EDIT_LIMIT = 32767;
+static_assert(PATH_EDIT_LIMIT > PATH_MAX_CHARS, "an over-long path must be seen as one");
 
 // Initial states (Download disabled, Browse and the path edit enabled, the progress bar
 // disabled with the range 0..100), then the first identification.

@@ -51,7 +51,7 @@ QWidget* CreateControl(const ControlSpec& entry, QWidget* parent) {
         palette.setColor(QPalette::Disabled, QPalette::Text, QColor(0x80, 0x80, 0x80));
         edit->setPalette(palette);
       } else {
-        edit->setMaxLength(PATH_MAX_CHARS);
+        edit->setMaxLength(PATH_EDIT_LIMIT);
       }
       edit->setFrame((entry.styles & STYLE_BORDER) != 0);
       return edit;

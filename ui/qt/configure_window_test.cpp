@@ -1,5 +1,6 @@
 // The Qt dialog driven headless on simulated boards: what the user sees after each
 // action, with the modal boxes and the file dialog answered by a recording presenter.
+#include <QClipboard>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -93,6 +94,20 @@ class ConfigureWindowTest : public QObject {
     QTest::keyClick(path, Qt::Key_Backspace);
     QVERIFY(!download->isEnabled());
     QCOMPARE(QString(d.state.path), QString());
+  }
+
+  // Pasted whole, an over-long path is refused; cut by the edit to the buffer's length it
+  // would name another file and enable Download.
+  void aPastedOverLongPathIsNoPath() {
+    OpenDialog d(BoardKind::None);
+    auto* path = d.Get<QLineEdit>(IDC_FILE_PATH);
+    const QString longPath = "/" + QString(torvane::PATH_CAPACITY + 40, 'a') + ".bit";
+    QGuiApplication::clipboard()->setText(longPath);
+    path->setFocus();
+    QTest::keySequence(path, QKeySequence::Paste);
+    QCOMPARE(path->text(), longPath);
+    QCOMPARE(QString(d.state.path), QString());
+    QVERIFY(!d.Get<QPushButton>(IDC_DOWNLOAD)->isEnabled());
   }
 
   void connectIdentifiesAgain() {

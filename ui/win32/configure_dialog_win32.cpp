@@ -60,8 +60,7 @@ INT_PTR CALLBACK ConfigureDialogProc(HWND dialog, UINT message, WPARAM wParam, L
       view.SetIcons();
       HWND pathEdit = GetDlgItem(dialog, IDC_FILE_PATH);
       SwallowEscapeIn(pathEdit);
-      // The path buffer's size: a longer text would name another file once cut to fit.
-      SendMessageA(pathEdit, EM_LIMITTEXT, PATH_MAX_CHARS, 0);
+      SendMessageA(pathEdit, EM_LIMITTEXT, PATH_EDIT_LIMIT, 0);
       ConfigureDialog rules = Rules(*open);
       view.SetInitialising(true);
       OnInitDialog(rules);

@@ -112,6 +112,10 @@ void DialogDriver::Key(int id, UINT virtualKey) {
   PostMessageA(Control(id), WM_KEYUP, virtualKey, 1 | (scan << 16) | 0xC0000000u);
 }
 
+void DialogDriver::Paste(int id, const std::string& text) {
+  SendMessageA(Control(id), EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
 bool DialogDriver::Sync() {
   // Twice: handling a key can post its character behind the first marker.
   for (int round = 0; round < 2; ++round) {

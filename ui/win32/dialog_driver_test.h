@@ -36,6 +36,8 @@ class DialogDriver {
   void Click(int id);                         // a mouse click on a button
   void Type(int id, const std::string& text);  // one character message per character
   void Key(int id, UINT virtualKey);          // a key pressed and released
+  // `text` put in at the caret as a paste puts it, within the edit's text limit.
+  void Paste(int id, const std::string& text);
   // Returns once everything posted before has been handled.
   bool Sync();
 

@@ -4,11 +4,13 @@
 
 #include <memory>
 #include <string>
+#include <thread>
 
 #include "link/adapter_link.h"
 #include "tools/make_bitstream.h"
 #include "platform/d2xx_library.h"
 #include "ui/win32/dialog_driver_test.h"
+#include "ui/win32/win32_view.h"
 
 namespace torvane::ui::testing {
 namespace {
@@ -116,6 +118,40 @@ TEST_F(Win32DialogTest, DownloadFollowsTheTypedPathCharacterByCharacter) {
     EXPECT_EQ(box.text, "File not Found !");
     EXPECT_TRUE(box.errorIcon);
   });
+}
+
+// Pasted whole, an over-long path is refused; cut by the edit to the buffer's length it
+// would name another file and enable Download.
+TEST_F(Win32DialogTest, APastedOverLongPathIsNoPath) {
+  Open("prom", [](DialogDriver& d) {
+    const std::string longPath = "C:\\" + std::string(PATH_CAPACITY + 40, 'a') + ".bit";
+    d.Paste(IDC_FILE_PATH, longPath);
+    ASSERT_TRUE(d.Sync());
+    EXPECT_EQ(d.Text(IDC_FILE_PATH).size(), longPath.size());
+    EXPECT_FALSE(d.Enabled(IDC_DOWNLOAD));
+  });
+  EXPECT_EQ(std::string(state_->path), "");
+}
+
+// A choice longer than the open-file dialog's buffer fails with FNERR_BUFFERTOOSMALL and
+// leaves the size it needs in the buffer's first bytes: that is no choice, not a one- or
+// two-character path. Wine's dialog returns at most MAX_PATH - 1 characters, so a small
+// buffer stands in for a path longer than the real one.
+TEST_F(Win32DialogTest, ABrowseChoiceLongerThanTheBufferIsNoChoice) {
+  std::string file = BitFile("chosen.bit", BitPart::XC3S200);
+  ASSERT_GT(file.size(), 16u);
+  Win32DialogView small(16);
+  DWORD thread = GetCurrentThreadId();
+  bool answered = false;
+  std::thread user([&] {
+    DialogDriver d(nullptr, thread);
+    std::string title, filter;
+    answered = d.AnswerOpenFile(file, &title, &filter);
+  });
+  std::string chosen = small.ShowOpenFileDialog({BROWSE_TITLE, BROWSE_FILTER_NAME, BROWSE_PATTERN});
+  user.join();
+  ASSERT_TRUE(answered);
+  EXPECT_EQ(chosen, "");
 }
 
 TEST_F(Win32DialogTest, EscapeClosesNothing) {

@@ -67,19 +67,21 @@ void Win32DialogView::SetIcons() {
 std::string Win32DialogView::ShowOpenFileDialog(const OpenFileRequest& request) {
   // One filter: its name, its pattern, and the empty string that ends the list.
   std::string filter = std::string(request.filterName) + '\0' + request.pattern + '\0';
-  char path[PATH_CAPACITY] = {};
+  std::vector<char> path(browseCapacity_, '\0');
   OPENFILENAMEA settings = {};
   settings.lStructSize = sizeof settings;
   settings.hwndOwner = nullptr;
   settings.lpstrFilter = filter.c_str();
   settings.nFilterIndex = 1;
-  settings.lpstrFile = path;
-  settings.nMaxFile = PATH_CAPACITY;
+  settings.lpstrFile = path.data();
+  settings.nMaxFile = browseCapacity_;
   settings.lpstrTitle = request.title;
   settings.Flags = BROWSE_FLAGS;
-  // Not examined: after Cancel the buffer is still empty, which is the answer.
-  GetOpenFileNameA(&settings);
-  return path;
+  // A failure is no choice. Cancel leaves the buffer empty, but a choice longer than the
+  // buffer fails with FNERR_BUFFERTOOSMALL and leaves the size it needs in the buffer's
+  // first bytes, which would read as a one- or two-character path.
+  if (!GetOpenFileNameA(&settings)) return std::string();
+  return path.data();
 }
 
 void Win32DialogView::PostQuit(int exitCode) { PostQuitMessage(exitCode); }

@@ -4,12 +4,16 @@
 
 #include <windows.h>
 
+#include "procedures/app_state.h"
 #include "ui/dialog_view.h"
 
 namespace torvane::ui {
 
 class Win32DialogView : public DialogView {
  public:
+  // `browseCapacity`: the characters the open-file dialog may return, terminator included.
+  explicit Win32DialogView(DWORD browseCapacity = PATH_CAPACITY)
+      : browseCapacity_(browseCapacity) {}
   void Attach(HWND dialog) { dialog_ = dialog; }
   HWND window() const { return dialog_; }
   // While the dialog initialises, the progress range goes out as PBM_SETRANGE (16-bit
@@ -34,6 +38,7 @@ class Win32DialogView : public DialogView {
  private:
   void ShowBox(HWND owner, const char* text, const char* caption, MessageIcon icon);
 
+  DWORD browseCapacity_;
   HWND dialog_ = nullptr;
   bool initialising_ = false;
 };
