@@ -141,6 +141,7 @@ BitFileError LoadBitFile(const char* path, BitFile* file) {
   std::vector<uint8_t> bytes;
   bool read = ReadWhole(stream, size, &bytes);
   FileIdentity identity = IdentifyStream(stream);
+  identity.path = path;
   std::fclose(stream);
   if (!read) return BitFileError::NotFound;
 

@@ -2,6 +2,9 @@
 
 #include <sys/stat.h>
 
+#include <filesystem>
+#include <system_error>
+
 namespace torvane {
 namespace {
 
@@ -30,7 +33,14 @@ FileIdentity IdentifyStream(std::FILE* stream) {
 
 bool PathNamesFile(const std::string& path, const FileIdentity& file) {
   FileIdentity other = IdentifyPath(path);
-  return file.known && other.known && other.device == file.device && other.inode == file.inode;
+  if (file.known && other.known) {
+    return other.device == file.device && other.inode == file.inode;
+  }
+  // Without inode numbers (Windows) the standard library asks the file system whether two
+  // names are one file, by its own file index.
+  std::error_code error;
+  return !file.path.empty() && !path.empty() &&
+         std::filesystem::equivalent(path, file.path, error) && !error;
 }
 
 }  // namespace torvane

@@ -13,6 +13,7 @@ struct FileIdentity {
   bool known = false;  // false: nothing is there, or the system gives no inode numbers
   uint64_t device = 0;
   uint64_t inode = 0;
+  std::string path;  // the name it was found by, where known: the comparison without inodes
 };
 
 // The identity of the file `path` leads to, following symbolic links.

@@ -55,6 +55,8 @@ TEST_F(CliStopTest, WhatIsNotAFileIsRefusedAtOnce) {
       {"--trace '" + dir.Dir() + "'", "is a directory"},
   };
   for (const auto& [option, text] : cases) {
+    // Windows has no FIFOs and no device files: only the directory applies there.
+    if (testing::WINDOWS_BUILD && text != std::string("is a directory")) continue;
     Outcome run = RunCli(dir, "--board sim:prom " + option + " program " + bit);
     EXPECT_EQ(run.code, 2) << option << "\n" << run.err;
     EXPECT_EQ(run.out, "") << option;

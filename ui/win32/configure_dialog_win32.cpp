@@ -84,7 +84,7 @@ INT_PTR CALLBACK ConfigureDialogProc(HWND dialog, UINT message, WPARAM wParam, L
 }
 
 bool ShowConfigureDialog(const DialogSession& session, HWND owner) {
-  OpenDialog open{session, {}};
+  OpenDialog open{session, Win32DialogView()};
   INT_PTR result =
       DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_CONFIGURE), owner,
                       &ConfigureDialogProc, reinterpret_cast<LPARAM>(&open));
