@@ -20,8 +20,7 @@ bool AdapterChoice::Choose(const std::string& board, std::string* error) {
   if (board.compare(0, prefix.size(), prefix) == 0) {
     sim::BoardKind kind;
     if (!sim::ParseBoardName(board.substr(prefix.size()), &kind)) {
-      *error = "unknown simulated board '" + board +
-               "' (sim:xc3s200, sim:xc3s400, sim:prom, sim:prom400, sim:none, sim:dead, sim:dead0)";
+      *error = "unknown simulated board '" + board + "' (" + sim::BoardNames("sim:", ", ") + ")";
       return false;
     }
     board_ = sim::MakeBoard(kind);

@@ -12,6 +12,7 @@
 #include "procedures/download_fpga.h"
 #include "procedures/download_prom.h"
 #include "procedures/identify.h"
+#include "sim/board.h"
 
 namespace torvane::cli {
 namespace {
@@ -128,9 +129,12 @@ int main(int argc, char** argv) {
       "  torvane-cli --board sim:prom --vcd jtag.vcd detect   (view in GTKWave or PulseView)\n\n"
       "See torvane-cli(1) for the status lines and what to do when the cable cannot be opened.\n");
   app.set_version_flag("--version", "torvane-cli " TORVANE_VERSION);
+  std::string boards;
+  for (const torvane::sim::BoardInfo& board : torvane::sim::Boards()) {
+    boards += std::string("\n  sim:") + board.name + ": " + board.description;
+  }
   app.add_option("--board", options.board,
-                 "usb (the cable, default) or a simulated board: sim:xc3s200, sim:xc3s400, "
-                 "sim:prom, sim:prom400, sim:none, sim:dead, sim:dead0");
+                 "usb (the cable, default) or a simulated board:" + boards);
   app.add_option("--trace", options.trace, "write every adapter call to FILE");
   app.add_option("--vcd", options.vcd,
                  "write the JTAG pins (tck, tms, tdi, tdo) to FILE as a Value Change Dump");

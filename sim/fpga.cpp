@@ -1,14 +1,18 @@
 #include "sim/fpga.h"
 
+#include "sim/config_crc.h"
+
 namespace torvane::sim {
 
 namespace {
 
 // Configuration registers and commands, as the packets address them.
+constexpr uint32_t REG_CRC = 0;
 constexpr uint32_t REG_FDRI = 2;
 constexpr uint32_t REG_CMD = 4;
 constexpr uint32_t REG_IDCODE = 14;
 constexpr uint32_t CMD_START = 5;
+constexpr uint32_t CMD_RCRC = 7;
 constexpr uint32_t CMD_DESYNC = 13;
 constexpr uint32_t OP_WRITE = 2;
 
@@ -44,6 +48,9 @@ void Fpga::ClearConfiguration() {
   startupClocks_ = 0;
   done_ = false;
   frameWords_ = 0;
+  crc_ = 0;
+  crcError_ = false;
+  frames_.clear();
 }
 
 uint32_t Fpga::CaptureInstruction() {
@@ -75,6 +82,10 @@ void Fpga::ShiftData(bool tdi) {
     bits_.back() |= static_cast<uint8_t>(0x80 >> (bitCount_ & 7));
   }
   ++bitCount_;
+  ConfigBit(tdi);
+}
+
+void Fpga::ConfigBit(bool tdi) {
   window_ = (window_ << 1) | (tdi ? 1u : 0u);
   if (!synced_) {
     if (window_ == SYNC_WORD) {
@@ -113,9 +124,22 @@ void Fpga::ProcessWord(uint32_t word) {
 }
 
 void Fpga::WriteRegister(uint32_t reg, uint32_t value) {
+  if (reg == REG_CRC) {
+    // The expected value is checked, not folded in; a mismatch drops INIT and no
+    // start-up follows.
+    if ((value & 0xFFFF) != crc_) {
+      crcError_ = true;
+      configError_ = true;
+      startupArmed_ = false;
+    }
+    crc_ = 0;
+    return;
+  }
+  crc_ = ConfigCrcStep(crc_, reg, value);
   switch (reg) {
     case REG_FDRI:
       ++frameWords_;
+      frames_.push_back(value);
       break;
     case REG_IDCODE:
       idChecked_ = true;
@@ -124,7 +148,9 @@ void Fpga::WriteRegister(uint32_t reg, uint32_t value) {
       }
       break;
     case REG_CMD:
-      if (value == CMD_START && !configError_) {
+      if (value == CMD_RCRC) {
+        crc_ = 0;
+      } else if (value == CMD_START && !configError_) {
         startupArmed_ = true;
         startupClocks_ = 0;
       } else if (value == CMD_DESYNC) {
@@ -142,6 +168,19 @@ void Fpga::OnIdleClock() {
     return;
   }
   if (++startupClocks_ == STARTUP_CLOCKS) {
+    done_ = true;
+    startupArmed_ = false;
+    ++startups_;
+  }
+}
+
+void Fpga::LoadFromProm(const std::vector<uint8_t>& image) {
+  ClearConfiguration();
+  for (uint8_t byte : image) {
+    for (int bit = 7; bit >= 0; --bit) ConfigBit(((byte >> bit) & 1) != 0);
+  }
+  // In master serial mode start-up runs on the part's own configuration clock.
+  if (startupArmed_ && !configError_) {
     done_ = true;
     startupArmed_ = false;
     ++startups_;

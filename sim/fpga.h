@@ -33,6 +33,14 @@ class Fpga : public JtagDevice {
   bool startupArmed() const { return startupArmed_; }
   uint64_t frameWords() const { return frameWords_; }
   uint32_t startups() const { return startups_; }  // completed start-up sequences
+  bool crcError() const { return crcError_; }
+  // The frame data of the design loaded last, as written to FDRI: what the part runs.
+  const std::vector<uint32_t>& frameData() const { return frames_; }
+
+  // PROG pulsed by the configuration PROM (its CONFIG instruction): the part clears and
+  // loads itself in master serial mode from `image`, byte 0 first, each byte most
+  // significant bit first, and starts up on its own clock when the load armed start-up.
+  void LoadFromProm(const std::vector<uint8_t>& image);
 
   void PowerOn() override;
 
@@ -47,6 +55,7 @@ class Fpga : public JtagDevice {
 
  private:
   void ClearConfiguration();
+  void ConfigBit(bool bit);
   void ProcessWord(uint32_t word);
   void WriteRegister(uint32_t reg, uint32_t value);
 
@@ -59,6 +68,9 @@ class Fpga : public JtagDevice {
   uint32_t wordsLeft_ = 0;
   bool writing_ = false;
 
+  uint16_t crc_ = 0;
+  bool crcError_ = false;
+  std::vector<uint32_t> frames_;
   bool configError_ = false;
   bool idChecked_ = false;
   bool startupArmed_ = false;
