@@ -34,6 +34,9 @@ class DialogHost {
   // A modal message box; returns once the user has dismissed it.
   virtual void ShowMessage(MessageOwner owner, const char* text, const char* caption,
                            MessageIcon icon) = 0;
+  // The PROM read back block by block, after the bar has reached its end. The dialogs
+  // keep the bar where it is; a terminal shows the read-back as a phase of its own.
+  virtual void SetReadBackProgress(uint32_t /*blocks*/, uint32_t /*total*/) {}
 };
 
 // A modal "Error" box with the error icon.

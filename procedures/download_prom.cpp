@@ -2,9 +2,11 @@
 
 #include <cstring>
 #include <initializer_list>
+#include <vector>
 
 #include "bitfile/bit_file.h"
 #include "link/vectors.h"
+#include "procedures/prom_check.h"
 
 namespace torvane {
 
@@ -138,12 +140,15 @@ DownloadResult DownloadProm(AppState& state, DialogHost& host) {
   uint8_t block[PROM_BLOCK_BYTES];
   PinVector vectors[8 * PROM_BLOCK_BYTES];
   uint32_t blocks = 0;
+  std::vector<uint8_t> written;  // the blocks as programmed, for the read-back
+  written.reserve(PROM_BLOCK_BYTES * (DataLength(file) / PROM_BLOCK_BYTES + 1));
   // End-of-file is only seen by a read that meets it: data of an exact multiple of the
   // block size gets one more block of 0xFF, unless the flash is already full.
   while (!AtEndOfData(file) && blocks < PROM_BLOCK_COUNT) {
     SendVectors(link, MakeTable(VEC_DATA_SHIFT));
     size_t n = ReadDataChunk(file, block, PROM_BLOCK_BYTES);
     std::memset(block + n, 0xFF, PROM_BLOCK_BYTES - n);
+    written.insert(written.end(), block, block + PROM_BLOCK_BYTES);
     for (size_t i = 0; i < PROM_BLOCK_BYTES; ++i) ByteToVectors(block[i], &vectors[8 * i]);
     SendVectors(link, vectors, sizeof vectors);
     state.lastReportedOffset = static_cast<uint32_t>(CurrentOffset(file));
@@ -162,12 +167,11 @@ DownloadResult DownloadProm(AppState& state, DialogHost& host) {
                     MakeTable(VEC_FINISH)});
   RunWait(link, host, 3 * PROGRESS_PHASE);
   SendVectors(link, MakeTable(VEC_TAP_RESET));
-  // The PROM is not the FPGA: nothing here configures it, so there is no DONE to read.
   // A refused write leaves the flash erased or half programmed, and a file that shrank
   // left part of the design out, however the adapter answers now.
   bool incomplete = link.failedWrites != failedBefore || file.cutShort;
   CloseBitFile(file);
-  return GiveVerdict(state, host, /*checkFpgaDone=*/false, incomplete);
+  return CheckPromAfterDownload(state, host, written, incomplete);
 }
 
 }  // namespace torvane

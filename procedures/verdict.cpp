@@ -102,4 +102,16 @@ DownloadResult GiveVerdict(AppState& state, DialogHost& host, bool checkFpgaDone
   return DownloadResult::Failed;
 }
 
+DownloadResult ShowVerdict(AppState& state, DialogHost& host, bool complete) {
+  if (complete) {
+    host.ShowMessage(MessageOwner::Dialog, STATUS_MESSAGES[STATUS_COMPLETE], VERDICT_CAPTION,
+                     MessageIcon::Information);
+    return DownloadResult::Complete;
+  }
+  host.ShowMessage(MessageOwner::Dialog, STATUS_MESSAGES[STATUS_FAILED], VERDICT_CAPTION,
+                   MessageIcon::Error);
+  LinkWrite(state.link, &VEC_RELEASE, 1);
+  return DownloadResult::Failed;
+}
+
 }  // namespace torvane

@@ -42,4 +42,7 @@ DoneCheck DecodeDoneCapture(const uint8_t* samples, size_t count);
 DownloadResult GiveVerdict(AppState& state, DialogHost& host, bool checkFpgaDone,
                            bool incomplete);
 
+// Shows the verdict box and, after a failure, releases the lines.
+DownloadResult ShowVerdict(AppState& state, DialogHost& host, bool complete);
+
 }  // namespace torvane

@@ -114,6 +114,7 @@ void Prom::UpdateData() {
     address_ = addressShift_;
     return;
   }
+  if (instruction() != INSTR_ISC_DATA_SHIFT) return;  // a read's scan leaves it as it was
   // The oldest of the last 4096 bits is data bit 0: the first byte's most significant bit.
   for (size_t i = 0; i < BLOCK_BYTES; ++i) {
     uint8_t byte = 0;
