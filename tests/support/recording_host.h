@@ -29,6 +29,9 @@ class RecordingHost : public DialogHost {
                    MessageIcon icon) override {
     messages.push_back({owner, text, caption, icon});
   }
+  void SetReadBackProgress(uint32_t blocks, uint32_t total) override {
+    readBack.push_back({blocks, total});
+  }
 
   std::string usbLine() const { return Line(IDC_USB_STATUS); }
   std::string deviceLine() const { return Line(IDC_DEVICE_STATUS); }
@@ -37,6 +40,7 @@ class RecordingHost : public DialogHost {
   std::vector<std::pair<uint32_t, uint32_t>> ranges;
   std::vector<uint32_t> positions;
   std::vector<RecordedMessage> messages;
+  std::vector<std::pair<uint32_t, uint32_t>> readBack;  // blocks read, of how many
 
  private:
   std::string Line(int id) const {
