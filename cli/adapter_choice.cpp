@@ -1,5 +1,8 @@
 #include "cli/adapter_choice.h"
 
+#include <filesystem>
+#include <system_error>
+
 #include "link/recorder.h"
 #include "link/vcd_writer.h"
 #ifdef TORVANE_HAVE_LIBFTDI
@@ -41,6 +44,8 @@ bool AdapterChoice::Choose(const std::string& board, std::string* error) {
 
 bool AdapterChoice::Record(const std::string& tracePath, const std::string& vcdPath,
                            std::string* error) {
+  tracePath_ = tracePath;
+  vcdPath_ = vcdPath;
   Adapter* inner = board_ ? static_cast<Adapter*>(board_.get()) : cable_.get();
   if (!tracePath.empty()) {
     traceFile_ = std::fopen(tracePath.c_str(), "w");
@@ -83,6 +88,16 @@ bool AdapterChoice::FinishFiles(std::string* error) {
     *file = nullptr;
   }
   return good;
+}
+
+bool AdapterChoice::WritesTo(const std::string& path) const {
+  for (const std::string& mine : {tracePath_, vcdPath_}) {
+    std::error_code error;
+    if (!mine.empty() && (mine == path || std::filesystem::equivalent(mine, path, error))) {
+      return true;
+    }
+  }
+  return false;
 }
 
 Adapter* AdapterChoice::adapter() const {

@@ -28,6 +28,8 @@ class AdapterChoice {
   // Completes and closes the files; false with `error` set when any of them could not be
   // written in full.
   bool FinishFiles(std::string* error);
+  // Whether `path` names the trace or the waveform file of this run.
+  bool WritesTo(const std::string& path) const;
   Adapter* adapter() const;
   sim::Board* board() const { return board_.get(); }
   // Why the real cable could not be opened, with what to do about it; empty otherwise.
@@ -41,6 +43,8 @@ class AdapterChoice {
   std::unique_ptr<Adapter> cable_;
   std::unique_ptr<Recorder> recorder_;
   std::unique_ptr<VcdWriter> vcd_;
+  std::string tracePath_;
+  std::string vcdPath_;
   std::FILE* traceFile_ = nullptr;
   std::FILE* vcdFile_ = nullptr;
 };

@@ -20,6 +20,8 @@ class TerminalHost : public DialogHost {
   void SetProgressPos(uint32_t position) override;
   void ShowMessage(MessageOwner owner, const char* text, const char* caption,
                    MessageIcon icon) override;
+  // The read-back as a phase of its own, after the download's bar.
+  void SetReadBackProgress(uint32_t blocks, uint32_t total) override;
 
   // Ends a drawn progress bar with a newline, so later output starts on its own line.
   void FinishProgress();
@@ -32,6 +34,7 @@ class TerminalHost : public DialogHost {
   uint32_t maximum_ = 100;
   int lastPercent_ = -1;
   bool barOpen_ = false;
+  const char* phase_ = "progress";
   std::string lastVerdict_;
 };
 

@@ -1,0 +1,26 @@
+// The PROM's contents to a file: read whole, then written to a temporary file beside the
+// one asked for and renamed over it, so a read or write that fails or is interrupted never
+// leaves a half file under the asked name.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "procedures/app_state.h"
+#include "procedures/dialog_host.h"
+
+namespace torvane::cli {
+
+// Writes `bytes` to `path` through a temporary file in the same directory. False with
+// `error` set when it could not; nothing is then left under `path` or beside it.
+bool WriteFileReplacing(const std::string& path, const std::vector<uint8_t>& bytes,
+                        std::string* error);
+
+enum class SaveResult { Saved, ReadFailed, WriteFailed };
+
+// Reads the whole PROM and saves it to `path`.
+SaveResult SavePromImage(AppState& state, DialogHost& host, const std::string& path,
+                         std::string* error);
+
+}  // namespace torvane::cli
