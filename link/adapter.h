@@ -39,6 +39,9 @@ class Adapter {
   virtual int SetBitMode(AdapterHandle handle, uint8_t mask, uint8_t mode) = 0;
   virtual int SetBaudRate(AdapterHandle handle, uint32_t baud) = 0;
   virtual int Purge(AdapterHandle handle, uint32_t mask) = 0;
+  // How long the chip holds a partial USB packet of samples before sending it anyway
+  // (1..255 ms; the driver starts from its own setting, 16 ms unless a user changed it).
+  virtual int SetLatencyTimer(AdapterHandle handle, uint8_t milliseconds) = 0;
   virtual int Write(AdapterHandle handle, const uint8_t* data, uint32_t count, uint32_t* written) = 0;
   virtual int GetStatus(AdapterHandle handle, uint32_t* rxQueued, uint32_t* txQueued,
                         uint32_t* eventStatus) = 0;

@@ -41,6 +41,13 @@ int LinkPurge(AdapterLink& link, uint32_t mask) {
   return link.adapter ? link.adapter->Purge(link.handle, mask) : NO_BACKEND;
 }
 
+int LinkSetLatencyTimer(AdapterLink& link, uint8_t milliseconds) {
+  int status = link.adapter ? link.adapter->SetLatencyTimer(link.handle, milliseconds)
+                            : NO_BACKEND;
+  link.lastStatus = static_cast<uint32_t>(status);
+  return status;
+}
+
 int LinkWrite(AdapterLink& link, const uint8_t* data, uint32_t count) {
   link.bytesWritten = 0;
   int status = link.adapter ? link.adapter->Write(link.handle, data, count, &link.bytesWritten)

@@ -34,6 +34,7 @@ int LinkSetUsbParameters(AdapterLink& link, uint32_t inSize, uint32_t outSize); 
 int LinkSetBitMode(AdapterLink& link, uint8_t mode);  // PIN_DIRECTION_MASK; lastStatus
 int LinkSetBaudRate(AdapterLink& link, uint32_t baud);  // lastStatus
 int LinkPurge(AdapterLink& link, uint32_t mask);
+int LinkSetLatencyTimer(AdapterLink& link, uint8_t milliseconds);  // lastStatus
 int LinkWrite(AdapterLink& link, const uint8_t* data, uint32_t count);  // bytesWritten
 int LinkGetStatus(AdapterLink& link);                 // rxQueued, txQueued, eventStatus
 int LinkRead(AdapterLink& link, uint8_t* buffer, uint32_t count);  // bytesRead

@@ -37,7 +37,8 @@ bool ResolveD2xxFunctions(D2xxSymbolLookup lookup, void* library, D2xxFunctions*
                   Resolve(lookup, library, "FT_Write", &found.write) &&
                   Resolve(lookup, library, "FT_GetStatus", &found.getStatus) &&
                   Resolve(lookup, library, "FT_Read", &found.read) &&
-                  Resolve(lookup, library, "FT_Close", &found.close);
+                  Resolve(lookup, library, "FT_Close", &found.close) &&
+                  Resolve(lookup, library, "FT_SetLatencyTimer", &found.setLatencyTimer);
   *functions = complete ? found : D2xxFunctions{};
   return complete;
 }
@@ -76,6 +77,11 @@ int D2xxAdapter::SetBaudRate(AdapterHandle handle, uint32_t baud) {
 int D2xxAdapter::Purge(AdapterHandle handle, uint32_t mask) {
   if (!hasDriver_) return ADAPTER_INVALID_HANDLE;
   return AsStatus(functions_.purge(handle, mask));
+}
+
+int D2xxAdapter::SetLatencyTimer(AdapterHandle handle, uint8_t milliseconds) {
+  if (!hasDriver_) return ADAPTER_INVALID_HANDLE;
+  return AsStatus(functions_.setLatencyTimer(handle, milliseconds));
 }
 
 int D2xxAdapter::Write(AdapterHandle handle, const uint8_t* data, uint32_t count,

@@ -1,4 +1,4 @@
-// The vendor driver backend: the adapter seam on the nine calls of the FT232R's D2XX
+// The vendor driver backend: the adapter seam on the ten calls of the FT232R's D2XX
 // library, declared here in our own words. It owns the table of those calls, however they
 // were found; loading the library (ftd2xx.dll) is the Windows front-end's part.
 #pragma once
@@ -26,6 +26,7 @@ struct D2xxFunctions {
                           uint32_t* eventStatus);
   D2xxStatus (*read)(D2xxHandle handle, void* buffer, uint32_t count, uint32_t* read);
   D2xxStatus (*close)(D2xxHandle handle);
+  D2xxStatus (*setLatencyTimer)(D2xxHandle handle, uint8_t milliseconds);
 };
 
 constexpr const char* D2XX_LIBRARY_NAME = "ftd2xx.dll";
@@ -49,6 +50,7 @@ class D2xxAdapter : public Adapter {
   int SetBitMode(AdapterHandle handle, uint8_t mask, uint8_t mode) override;
   int SetBaudRate(AdapterHandle handle, uint32_t baud) override;
   int Purge(AdapterHandle handle, uint32_t mask) override;
+  int SetLatencyTimer(AdapterHandle handle, uint8_t milliseconds) override;
   int Write(AdapterHandle handle, const uint8_t* data, uint32_t count, uint32_t* written) override;
   int GetStatus(AdapterHandle handle, uint32_t* rxQueued, uint32_t* txQueued,
                 uint32_t* eventStatus) override;

@@ -21,6 +21,7 @@ struct FakeDriver {
   std::vector<uint8_t> written;
   uint32_t queued = 0;
   int closes = 0;
+  uint8_t latency = 0;
 };
 FakeDriver driver;
 int handleToken;
@@ -37,6 +38,10 @@ D2xxStatus FakeSetBaudRate(D2xxHandle handle, uint32_t baud) {
   return handle == &handleToken && baud == 921600 ? 0 : ADAPTER_INVALID_BAUD_RATE;
 }
 D2xxStatus FakePurge(D2xxHandle, uint32_t) { return 0; }
+D2xxStatus FakeSetLatencyTimer(D2xxHandle handle, uint8_t milliseconds) {
+  driver.latency = milliseconds;
+  return handle == &handleToken ? 0 : ADAPTER_INVALID_HANDLE;
+}
 D2xxStatus FakeWrite(D2xxHandle handle, void* data, uint32_t count, uint32_t* written) {
   if (handle != &handleToken) return ADAPTER_INVALID_HANDLE;
   const auto* bytes = static_cast<const uint8_t*>(data);
@@ -85,6 +90,7 @@ void* LookUp(void* library, const char* name) {
       {"FT_GetStatus", reinterpret_cast<void*>(&FakeGetStatus)},
       {"FT_Read", reinterpret_cast<void*>(&FakeRead)},
       {"FT_Close", reinterpret_cast<void*>(&FakeClose)},
+      {"FT_SetLatencyTimer", reinterpret_cast<void*>(&FakeSetLatencyTimer)},
   };
   for (const Export& entry : exports) {
     if (std::strcmp(entry.name, name) == 0) return entry.address;
@@ -110,6 +116,8 @@ TEST_F(D2xxAdapterTest, CallsReachTheDriverAndItsAnswersComeBack) {
   EXPECT_EQ(driver.openFlags, OPEN_BY_DESCRIPTION);
   EXPECT_EQ(LinkSetBaudRate(link, 115200), ADAPTER_INVALID_BAUD_RATE);
   EXPECT_EQ(link.lastStatus, static_cast<uint32_t>(ADAPTER_INVALID_BAUD_RATE));
+  EXPECT_EQ(LinkSetLatencyTimer(link, 2), ADAPTER_OK);
+  EXPECT_EQ(driver.latency, 2);
 
   const uint8_t bytes[] = {0x0E, 0x4E, 0x00};
   EXPECT_EQ(LinkWrite(link, bytes, 3), ADAPTER_OK);
@@ -137,7 +145,7 @@ TEST_F(D2xxAdapterTest, AFailedOpenKeepsTheDriversStatusAndNoHandle) {
 }
 
 TEST_F(D2xxAdapterTest, ALibraryLackingACallIsNoDriver) {
-  for (const char* missing : {"FT_OpenEx", "FT_GetStatus", "FT_Close"}) {
+  for (const char* missing : {"FT_OpenEx", "FT_GetStatus", "FT_SetLatencyTimer"}) {
     FakeLibrary library{missing};
     D2xxFunctions functions;
     functions.openEx = &FakeOpenEx;

@@ -233,6 +233,18 @@ int LibftdiAdapter::Purge(AdapterHandle handle, uint32_t mask) {
   return result < 0 ? ADAPTER_IO_ERROR : ADAPTER_OK;
 }
 
+int LibftdiAdapter::SetLatencyTimer(AdapterHandle handle, uint8_t milliseconds) {
+  Device* device = Find(handle);
+  if (!device) {
+    return ADAPTER_INVALID_HANDLE;
+  }
+  int result = ftdi_set_latency_timer(device->ftdi, milliseconds);
+  if (result == -1) {
+    return ADAPTER_INVALID_PARAMETER;  // libftdi refuses 0 as the vendor driver does
+  }
+  return result < 0 ? ADAPTER_IO_ERROR : ADAPTER_OK;
+}
+
 int LibftdiAdapter::Write(AdapterHandle handle, const uint8_t* data, uint32_t count,
                           uint32_t* written) {
   if (written) *written = 0;

@@ -52,6 +52,13 @@ int NullAdapter::Purge(AdapterHandle handle, uint32_t mask) {
   return ADAPTER_OK;
 }
 
+int NullAdapter::SetLatencyTimer(AdapterHandle handle, uint8_t milliseconds) {
+  if (!Valid(handle)) {
+    return ADAPTER_INVALID_HANDLE;
+  }
+  return milliseconds == 0 ? ADAPTER_INVALID_PARAMETER : ADAPTER_OK;
+}
+
 int NullAdapter::Write(AdapterHandle handle, const uint8_t* data, uint32_t count,
                        uint32_t* written) {
   if (written) *written = 0;

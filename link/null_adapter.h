@@ -16,6 +16,7 @@ class NullAdapter : public Adapter {
   int SetBitMode(AdapterHandle handle, uint8_t mask, uint8_t mode) override;
   int SetBaudRate(AdapterHandle handle, uint32_t baud) override;
   int Purge(AdapterHandle handle, uint32_t mask) override;
+  int SetLatencyTimer(AdapterHandle handle, uint8_t milliseconds) override;
   int Write(AdapterHandle handle, const uint8_t* data, uint32_t count, uint32_t* written) override;
   int GetStatus(AdapterHandle handle, uint32_t* rxQueued, uint32_t* txQueued,
                 uint32_t* eventStatus) override;

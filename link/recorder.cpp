@@ -140,6 +140,14 @@ int Recorder::Purge(AdapterHandle handle, uint32_t mask) {
   return status;
 }
 
+int Recorder::SetLatencyTimer(AdapterHandle handle, uint8_t milliseconds) {
+  int status = inner_.SetLatencyTimer(handle, milliseconds);
+  Text("latency ");
+  Number(milliseconds);
+  EndLine();
+  return status;
+}
+
 int Recorder::Write(AdapterHandle handle, const uint8_t* data, uint32_t count,
                     uint32_t* written) {
   uint32_t sent = 0;

@@ -17,6 +17,7 @@ namespace torvane {
 //   bitmode 0xMM MODE        mask as two upper-case hex digits
 //   baud RATE
 //   purge MASK
+//   latency MS               the latency timer set
 //   write HEX                the bytes handed to the write, upper-case hex, no spaces
 //   status RX                the receive count the call returned
 //   read COUNT HEX           the count asked, then the bytes returned
@@ -37,6 +38,7 @@ class Recorder : public Adapter {
   int SetBitMode(AdapterHandle handle, uint8_t mask, uint8_t mode) override;
   int SetBaudRate(AdapterHandle handle, uint32_t baud) override;
   int Purge(AdapterHandle handle, uint32_t mask) override;
+  int SetLatencyTimer(AdapterHandle handle, uint8_t milliseconds) override;
   int Write(AdapterHandle handle, const uint8_t* data, uint32_t count, uint32_t* written) override;
   int GetStatus(AdapterHandle handle, uint32_t* rxQueued, uint32_t* txQueued,
                 uint32_t* eventStatus) override;

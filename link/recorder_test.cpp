@@ -52,6 +52,7 @@ TEST(Recorder, WritesOneLinePerCallInTheTraceFormat) {
        "bitmode 0x0A 1\n"},
       {"baud", [](Recorder& r) { r.SetBaudRate(nullptr, 921600); }, "baud 921600\n"},
       {"purge", [](Recorder& r) { r.Purge(nullptr, PURGE_RX); }, "purge 1\n"},
+      {"latency", [](Recorder& r) { r.SetLatencyTimer(nullptr, 1); }, "latency 1\n"},
       {"write", [&](Recorder& r) { uint32_t n; r.Write(nullptr, bytes, 4, &n); },
        "write 0EA500FF\n"},
       {"empty write", [&](Recorder& r) { uint32_t n; r.Write(nullptr, bytes, 0, &n); },

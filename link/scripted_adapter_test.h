@@ -26,6 +26,7 @@ class ScriptedAdapter : public Adapter {
   int SetBitMode(AdapterHandle, uint8_t, uint8_t) override { return callStatus; }
   int SetBaudRate(AdapterHandle, uint32_t) override { return callStatus; }
   int Purge(AdapterHandle, uint32_t) override { return callStatus; }
+  int SetLatencyTimer(AdapterHandle, uint8_t) override { return callStatus; }
   int Write(AdapterHandle, const uint8_t* data, uint32_t count, uint32_t* written) override {
     writes.emplace_back(data, data + count);
     *written = callStatus == ADAPTER_OK ? count : 0;

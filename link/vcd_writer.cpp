@@ -72,6 +72,10 @@ int VcdWriter::SetBaudRate(AdapterHandle handle, uint32_t baud) {
   return status;
 }
 
+int VcdWriter::SetLatencyTimer(AdapterHandle handle, uint8_t milliseconds) {
+  return inner_.SetLatencyTimer(handle, milliseconds);
+}
+
 int VcdWriter::Purge(AdapterHandle handle, uint32_t mask) {
   int status = inner_.Purge(handle, mask);
   if (status == ADAPTER_OK && (mask & PURGE_RX)) {

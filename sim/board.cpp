@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "link/adapter_link.h"
+#include "link/vcd_writer.h"
 #include "sim/fpga.h"
 #include "sim/prom.h"
 
@@ -18,6 +19,9 @@ constexpr uint8_t LINE_TDO = 0x20;
 constexpr uint8_t BITMODE_RESET = 0;
 // Samples the host has not read yet; beyond this the driver's buffer overruns and drops.
 constexpr size_t RX_CAPACITY = 65536;
+// Samples travel to the host in 64-byte USB packets, two of them status bytes.
+constexpr size_t PACKET_DATA_BYTES = 62;
+constexpr uint64_t NS_PER_MS = 1000000;
 
 }  // namespace
 
@@ -65,7 +69,8 @@ const char* BoardName(BoardKind kind) {
   return "?";
 }
 
-Board::Board(BoardKind kind) : kind_(kind) {
+Board::Board(BoardKind kind)
+    : kind_(kind), bytePeriodNs_(BytePeriodNanoseconds(CHIP_DEFAULT_BAUD_RATE)) {
   bool bigFpga = kind == BoardKind::Xc3s400 || kind == BoardKind::Prom400;
   bool hasProm = kind == BoardKind::Prom200 || kind == BoardKind::Prom400 ||
                  kind == BoardKind::PromJtagMode || kind == BoardKind::PromStuck;
@@ -74,6 +79,7 @@ Board::Board(BoardKind kind) : kind_(kind) {
     auto fpga = bigFpga ? std::make_unique<Fpga>("XC3S400", 0x0141C093)
                         : std::make_unique<Fpga>("XC3S200", 0x01414093);
     fpga_ = fpga.get();
+    fpga_->UseClock(&now_);
     chain_.push_back(std::move(fpga));
   }
   if (hasProm) {
@@ -101,8 +107,7 @@ void Board::Replug() {
   writeCalls_ = 0;
   bitMode_ = BITMODE_RESET;
   lines_ = 0;
-  rx_.clear();
-  rxHead_ = 0;
+  DropSamples();
   for (auto& device : chain_) device->PowerOn();
 }
 
@@ -122,6 +127,8 @@ int Board::Open(const char* description, AdapterHandle* handle) {
   }
   open_ = true;
   ++openCount_;
+  latencyMs_ = driverLatencyMs_;
+  packetSentNs_ = now_;
   *handle = this;
   return ADAPTER_OK;
 }
@@ -141,15 +148,20 @@ int Board::SetBaudRate(AdapterHandle handle, uint32_t baud) {
   if (!Usable(handle)) return ADAPTER_INVALID_HANDLE;
   if (baud == 0 || baud > 3000000) return ADAPTER_INVALID_BAUD_RATE;
   baud_ = baud;
+  bytePeriodNs_ = BytePeriodNanoseconds(baud);
   return ADAPTER_OK;
 }
 
 int Board::Purge(AdapterHandle handle, uint32_t mask) {
   if (!Usable(handle)) return ADAPTER_INVALID_HANDLE;
-  if (mask & PURGE_RX) {
-    rx_.clear();
-    rxHead_ = 0;
-  }
+  if (mask & PURGE_RX) DropSamples();  // the chip's partial packet goes too
+  return ADAPTER_OK;
+}
+
+int Board::SetLatencyTimer(AdapterHandle handle, uint8_t milliseconds) {
+  if (!Usable(handle)) return ADAPTER_INVALID_HANDLE;
+  if (milliseconds == 0) return ADAPTER_INVALID_PARAMETER;
+  latencyMs_ = milliseconds;
   return ADAPTER_OK;
 }
 
@@ -164,8 +176,34 @@ bool Board::ChainTdo() const {
   }
 }
 
+void Board::DropSamples() {
+  rx_.clear();
+  rxHead_ = 0;
+  delivered_ = 0;
+}
+
+// A full packet leaves at once; the timer counts from the last packet that went out.
 void Board::Queue(uint8_t sample) {
-  if (rx_.size() < RX_CAPACITY) rx_.push_back(sample);
+  if (rx_.size() - rxHead_ >= RX_CAPACITY) return;
+  rx_.push_back(sample);
+  if (rx_.size() - delivered_ >= PACKET_DATA_BYTES) {
+    delivered_ = rx_.size();
+    packetSentNs_ = now_;
+  }
+  if (bitMode_ == BITMODE_SYNC_BITBANG) {
+    maxUnread_ = std::max(maxUnread_, static_cast<uint32_t>(rx_.size() - rxHead_));
+  }
+}
+
+// The latency timer expires every latencyMs_ after the last packet; each expiry sends
+// what the chip holds (a packet of status bytes alone when it holds nothing).
+void Board::PassTime(uint64_t nanoseconds) {
+  now_ += nanoseconds;
+  uint64_t latency = latencyMs_ * NS_PER_MS;
+  if (now_ - packetSentNs_ >= latency) {
+    delivered_ = rx_.size();
+    packetSentNs_ += (now_ - packetSentNs_) / latency * latency;
+  }
 }
 
 // One byte through the chip: in synchronous mode the lines are sampled just before the
@@ -194,6 +232,7 @@ void Board::ApplyByte(uint8_t byte) {
   if (bitMode_ == BITMODE_ASYNC_BITBANG) {
     Queue(static_cast<uint8_t>(outputs | (ChainTdo() ? LINE_TDO : 0)));
   }
+  PassTime(bytePeriodNs_);
 }
 
 int Board::Write(AdapterHandle handle, const uint8_t* data, uint32_t count, uint32_t* written) {
@@ -211,6 +250,8 @@ int Board::Write(AdapterHandle handle, const uint8_t* data, uint32_t count, uint
   // Outside bit-bang mode the bytes would leave as serial data: the pins do not move.
   if (bitMode_ == BITMODE_SYNC_BITBANG || bitMode_ == BITMODE_ASYNC_BITBANG) {
     for (uint32_t i = 0; i < count; ++i) ApplyByte(data[i]);
+  } else {
+    PassTime(uint64_t{count} * bytePeriodNs_);
   }
   bytesWritten_ += count;
   *written = count;
@@ -224,20 +265,25 @@ int Board::GetStatus(AdapterHandle handle, uint32_t* rxQueued, uint32_t* txQueue
   *eventStatus = 0;
   if (!Usable(handle)) return ADAPTER_INVALID_HANDLE;
   if (faults_.failStatus) return ADAPTER_IO_ERROR;
-  *rxQueued = static_cast<uint32_t>(rx_.size() - rxHead_);
+  *rxQueued = static_cast<uint32_t>(delivered_ - rxHead_);
   return ADAPTER_OK;
 }
 
 int Board::Read(AdapterHandle handle, uint8_t* buffer, uint32_t count, uint32_t* read) {
   *read = 0;
   if (!Usable(handle)) return ADAPTER_INVALID_HANDLE;
-  size_t available = rx_.size() - rxHead_;
+  ++readCalls_;
+  size_t available = delivered_ - rxHead_;
   size_t n = std::min<size_t>(count, available);
   if (faults_.shortReadLimit != 0) n = std::min<size_t>(n, faults_.shortReadLimit);
   if (n > 0) std::memcpy(buffer, rx_.data() + rxHead_, n);
   rxHead_ += n;
   if (rxHead_ == rx_.size()) {
-    rx_.clear();
+    DropSamples();
+  } else if (rxHead_ >= RX_CAPACITY) {
+    // A long synchronous read never empties the queue: the read part goes.
+    rx_.erase(rx_.begin(), rx_.begin() + static_cast<std::ptrdiff_t>(rxHead_));
+    delivered_ -= rxHead_;
     rxHead_ = 0;
   }
   *read = static_cast<uint32_t>(n);
@@ -247,13 +293,13 @@ int Board::Read(AdapterHandle handle, uint8_t* buffer, uint32_t count, uint32_t*
 int Board::Close(AdapterHandle handle) {
   if (!Usable(handle)) return ADAPTER_INVALID_HANDLE;
   open_ = false;
-  rx_.clear();
-  rxHead_ = 0;
+  DropSamples();
   return ADAPTER_OK;
 }
 
 void Board::Wait(uint32_t milliseconds) {
   waited_ += milliseconds;
+  PassTime(milliseconds * NS_PER_MS);
   if (prom_) prom_->Elapse(milliseconds);
 }
 

@@ -58,6 +58,8 @@ struct FaultPlan {
 
 class Board : public Adapter {
  public:
+  static constexpr uint8_t DEFAULT_LATENCY_MS = 16;
+
   explicit Board(BoardKind kind);
   ~Board() override;
 
@@ -66,6 +68,7 @@ class Board : public Adapter {
   int SetBitMode(AdapterHandle handle, uint8_t mask, uint8_t mode) override;
   int SetBaudRate(AdapterHandle handle, uint32_t baud) override;
   int Purge(AdapterHandle handle, uint32_t mask) override;
+  int SetLatencyTimer(AdapterHandle handle, uint8_t milliseconds) override;
   int Write(AdapterHandle handle, const uint8_t* data, uint32_t count, uint32_t* written) override;
   int GetStatus(AdapterHandle handle, uint32_t* rxQueued, uint32_t* txQueued,
                 uint32_t* eventStatus) override;
@@ -83,6 +86,10 @@ class Board : public Adapter {
   using WriteHook = std::function<void(uint32_t writeCall)>;
   void SetWriteHook(WriteHook hook) { writeHook_ = std::move(hook); }
 
+  // The latency timer the driver sets at each open: 16 ms unless a user changed it in the
+  // driver's settings (up to 255). Survives Replug.
+  void SetDriverLatency(uint8_t milliseconds) { driverLatencyMs_ = milliseconds; }
+
   // The chain, TDI side first; empty for the boards without devices.
   const std::vector<std::unique_ptr<JtagDevice>>& chain() const { return chain_; }
   Fpga* fpga() const { return fpga_; }
@@ -98,12 +105,21 @@ class Board : public Adapter {
   uint32_t waitedMilliseconds() const { return waited_; }
   const std::vector<uint32_t>& writeSizes() const { return writeSizes_; }
   uint32_t openCount() const { return openCount_; }
+  uint8_t latencyTimer() const { return latencyMs_; }
+  // Board time: each byte written lasts one bit-bang byte period, each wait its length.
+  uint64_t nowNanoseconds() const { return now_; }
+  // The most samples taken in synchronous mode and not yet read by the host, at any moment
+  // (the chip stalls when its small buffer fills), and the number of read calls.
+  uint32_t maxUnreadSamples() const { return maxUnread_; }
+  uint32_t readCalls() const { return readCalls_; }
 
  private:
   bool Usable(AdapterHandle handle) const;
   void ApplyByte(uint8_t byte);
   bool ChainTdo() const;
   void Queue(uint8_t sample);
+  void PassTime(uint64_t nanoseconds);
+  void DropSamples();
 
   BoardKind kind_;
   FaultPlan faults_;
@@ -118,6 +134,14 @@ class Board : public Adapter {
   uint8_t bitMode_ = 0;
   uint8_t mask_ = 0;
   uint32_t baud_ = 0;
+  uint8_t driverLatencyMs_ = DEFAULT_LATENCY_MS;
+  uint8_t latencyMs_ = DEFAULT_LATENCY_MS;
+  uint64_t now_ = 0;
+  uint32_t bytePeriodNs_;
+  uint64_t packetSentNs_ = 0;  // when the last USB packet of samples left the chip
+  size_t delivered_ = 0;       // rx_ up to here has reached the host
+  uint32_t maxUnread_ = 0;
+  uint32_t readCalls_ = 0;
   uint8_t lines_ = 0;
   uint64_t bytesWritten_ = 0;
   uint32_t waited_ = 0;

@@ -25,7 +25,12 @@ class BoardTest : public ::testing::Test {
               ADAPTER_OK);
     ASSERT_EQ(written, bytes.size());
   }
+  // What the host holds once the chip's latency timer has sent its partial packet.
   std::vector<uint8_t> Drain() {
+    board_->Wait(board_->latencyTimer());
+    return Received();
+  }
+  std::vector<uint8_t> Received() {
     uint32_t rx = 0, tx = 0, ev = 0;
     EXPECT_EQ(board_->GetStatus(handle_, &rx, &tx, &ev), ADAPTER_OK);
     std::vector<uint8_t> samples(rx);
@@ -65,6 +70,7 @@ TEST_F(BoardTest, EveryCallOnAnInvalidHandleFails) {
   EXPECT_EQ(board.SetBitMode(nullptr, 0xDF, 4), ADAPTER_INVALID_HANDLE);
   EXPECT_EQ(board.SetBaudRate(nullptr, 921600), ADAPTER_INVALID_HANDLE);
   EXPECT_EQ(board.Purge(nullptr, PURGE_RX), ADAPTER_INVALID_HANDLE);
+  EXPECT_EQ(board.SetLatencyTimer(nullptr, 1), ADAPTER_INVALID_HANDLE);
   EXPECT_EQ(board.Write(nullptr, &byte, 1, &n), ADAPTER_INVALID_HANDLE);
   EXPECT_EQ(n, 0u);
   EXPECT_EQ(board.GetStatus(nullptr, &n, &tx, &ev), ADAPTER_INVALID_HANDLE);
@@ -95,6 +101,58 @@ TEST_F(BoardTest, PurgeDropsQueuedSamplesAndLinesPersistAcrossModes) {
   EXPECT_TRUE(Drain().empty());
   ASSERT_EQ(board_->SetBitMode(handle_, PIN_DIRECTION_MASK, BITMODE_ASYNC_BITBANG), ADAPTER_OK);
   EXPECT_EQ(board_->lines(), 0x0E);
+}
+
+// Full USB packets reach the host at once; a partial one waits for the latency timer, so a
+// driver set to 60 ms defeats a single 50 ms wait until the host sets the timer low.
+TEST_F(BoardTest, PartialPacketsWaitForTheLatencyTimer) {
+  OpenBoard(BoardKind::Xc3s200, BITMODE_SYNC_BITBANG);
+  Send(std::vector<uint8_t>(64, 0x0E));
+  EXPECT_EQ(Received().size(), 62u);
+  board_->Wait(Board::DEFAULT_LATENCY_MS);
+  EXPECT_EQ(Received().size(), 2u);
+  EXPECT_EQ(board_->maxUnreadSamples(), 64u);
+
+  board_->SetDriverLatency(60);
+  ASSERT_EQ(board_->Close(handle_), ADAPTER_OK);
+  ASSERT_EQ(board_->Open(ADAPTER_DESCRIPTION, &handle_), ADAPTER_OK);
+  EXPECT_EQ(board_->latencyTimer(), 60);
+  Send(std::vector<uint8_t>(24, 0x0E));
+  board_->Wait(50);
+  EXPECT_TRUE(Received().empty());
+  Send(std::vector<uint8_t>(24, 0x0E));
+  ASSERT_EQ(board_->Purge(handle_, PURGE_RX), ADAPTER_OK);  // the held packet goes too
+  board_->Wait(60);
+  EXPECT_TRUE(Received().empty());
+
+  EXPECT_EQ(board_->SetLatencyTimer(handle_, 0), ADAPTER_INVALID_PARAMETER);
+  ASSERT_EQ(board_->SetLatencyTimer(handle_, 1), ADAPTER_OK);
+  Send(std::vector<uint8_t>(24, 0x0E));
+  board_->Wait(50);
+  EXPECT_EQ(Received().size(), 24u);
+}
+
+// JPROGRAM holds INIT low while the memory clears, for board time that bytes and waits
+// both pass; a part whose INIT is held low never shows it high.
+TEST_F(BoardTest, JprogramHoldsInitLowWhileTheMemoryClears) {
+  OpenBoard(BoardKind::Xc3s200, BITMODE_SYNC_BITBANG);
+  ASSERT_EQ(board_->SetBaudRate(handle_, 921600), ADAPTER_OK);
+  // Reset, Shift-IR, JPROGRAM (0x0B) as 1 1 0 1 0 0, Update-IR, Run-Test/Idle.
+  const std::vector<PinVector> jprogram = {0x08, 0x08, 0x08, 0x08, 0x08, 0x00, 0x08, 0x08,
+                                           0x00, 0x00, 0x80, 0x80, 0x00, 0x80, 0x00, 0x08,
+                                           0x08, 0x00};
+  Clock(jprogram);
+  EXPECT_EQ(board_->fpga()->instructionLog().back(), Fpga::INSTR_JPROGRAM);
+  EXPECT_FALSE(board_->fpga()->initHigh());
+  board_->Wait(1);
+  EXPECT_FALSE(board_->fpga()->initHigh());
+  Clock(std::vector<PinVector>(8000, 0x00));  // 16,000 bytes: over a millisecond more
+  EXPECT_TRUE(board_->fpga()->initHigh());
+
+  board_->fpga()->defects().initHeldLow = true;
+  Clock(jprogram);
+  board_->Wait(1000);
+  EXPECT_FALSE(board_->fpga()->initHigh());
 }
 
 TEST_F(BoardTest, ChainShiftsInstructionsTdiFirstAndReadsTheLastDevice) {
@@ -137,6 +195,7 @@ TEST_F(BoardTest, InjectedFaults) {
   ASSERT_EQ(board_->Open(ADAPTER_DESCRIPTION, &handle_), ADAPTER_OK);
   ASSERT_EQ(board_->SetBitMode(handle_, PIN_DIRECTION_MASK, BITMODE_SYNC_BITBANG), ADAPTER_OK);
   Send({1, 2, 3, 4});
+  board_->Wait(Board::DEFAULT_LATENCY_MS);
   board_->faults().shortReadLimit = 3;
   board_->faults().failStatus = true;
   EXPECT_EQ(board_->GetStatus(handle_, &rx, &tx, &ev), ADAPTER_IO_ERROR);

@@ -32,6 +32,7 @@ void Fpga::PowerOn() {
   bits_.clear();
   bitCount_ = 0;
   ClearConfiguration();
+  clearUntilNs_ = 0;
   startups_ = 0;
 }
 
@@ -53,16 +54,19 @@ void Fpga::ClearConfiguration() {
   frames_.clear();
 }
 
+bool Fpga::Clearing() const { return clock_ != nullptr && *clock_ < clearUntilNs_; }
+
 uint32_t Fpga::CaptureInstruction() {
   uint32_t capture = CAPTURE_FIXED;
-  if (!configError_) capture |= CAPTURE_INIT;
+  if (initHigh()) capture |= CAPTURE_INIT;
   if (done_) capture |= CAPTURE_DONE | CAPTURE_ISC_DONE;
   return capture;
 }
 
 void Fpga::OnInstruction(uint32_t instruction) {
-  if (instruction == INSTR_JPROGRAM) {
+  if (instruction == INSTR_JPROGRAM && !defects_.jprogramIgnored) {
     ClearConfiguration();  // the configuration memory is cleared and DONE falls
+    clearUntilNs_ = clock_ != nullptr ? *clock_ + CLEAR_NANOSECONDS : 0;
   }
   if (instruction == INSTR_CFG_IN) {
     // A new load hunts for the sync word again; a configured part keeps running until

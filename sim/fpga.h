@@ -21,13 +21,28 @@ class Fpga : public JtagDevice {
   // Start-up runs through its eight phases on TCK in Run-Test/Idle under JSTART.
   static constexpr uint32_t STARTUP_CLOCKS = 8;
 
+  // After JPROGRAM, INIT stays low while the configuration memory clears. 2 ms of board
+  // time: these small parts clear in about a millisecond or two, fast enough that a short
+  // poll sees INIT rise, slow enough that reading INIT at once would see it low.
+  static constexpr uint64_t CLEAR_NANOSECONDS = 2000000;
+
+  // Defects of the part a test sets; they outlast power-on, as a defect would.
+  struct Defects {
+    bool initHeldLow = false;      // INIT never rises (held low on the board)
+    bool jprogramIgnored = false;  // JPROGRAM clears nothing: the design and DONE stay
+  };
+
   Fpga(const char* name, uint32_t idcode);
+
+  // The board's time in nanoseconds; without a clock, clearing takes no time.
+  void UseClock(const uint64_t* nowNanoseconds) { clock_ = nowNanoseconds; }
+  Defects& defects() { return defects_; }
 
   // Every bit shifted into the configuration port, packed most significant bit first.
   const std::vector<uint8_t>& configBits() const { return bits_; }
   uint64_t configBitCount() const { return bitCount_; }
   bool done() const { return done_; }
-  bool initHigh() const { return !configError_; }
+  bool initHigh() const { return !configError_ && !Clearing() && !defects_.initHeldLow; }
   bool configError() const { return configError_; }
   bool idChecked() const { return idChecked_; }
   bool startupArmed() const { return startupArmed_; }
@@ -56,6 +71,7 @@ class Fpga : public JtagDevice {
  private:
   void ClearConfiguration();
   void ConfigBit(bool bit);
+  bool Clearing() const;
   void ProcessWord(uint32_t word);
   void WriteRegister(uint32_t reg, uint32_t value);
 
@@ -78,6 +94,10 @@ class Fpga : public JtagDevice {
   bool done_ = false;
   uint64_t frameWords_ = 0;
   uint32_t startups_ = 0;
+
+  const uint64_t* clock_ = nullptr;
+  uint64_t clearUntilNs_ = 0;  // INIT is low until the board's time reaches this
+  Defects defects_;
 };
 
 }  // namespace torvane::sim

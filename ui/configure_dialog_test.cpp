@@ -25,6 +25,7 @@ class CountingAdapter : public Adapter {
   int SetBitMode(AdapterHandle, uint8_t, uint8_t) override { return ADAPTER_OK; }
   int SetBaudRate(AdapterHandle, uint32_t) override { return ADAPTER_OK; }
   int Purge(AdapterHandle, uint32_t) override { return ADAPTER_OK; }
+  int SetLatencyTimer(AdapterHandle, uint8_t) override { return ADAPTER_OK; }
   int Write(AdapterHandle, const uint8_t*, uint32_t count, uint32_t* written) override {
     *written = count;
     return ADAPTER_OK;

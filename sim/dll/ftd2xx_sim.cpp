@@ -81,6 +81,10 @@ __declspec(dllexport) uint32_t FT_Purge(void* handle, uint32_t mask) {
   return board ? Status(board->Purge(handle, mask)) : NO_BOARD;
 }
 
+__declspec(dllexport) uint32_t FT_SetLatencyTimer(void* handle, uint8_t milliseconds) {
+  return board ? Status(board->SetLatencyTimer(handle, milliseconds)) : NO_BOARD;
+}
+
 __declspec(dllexport) uint32_t FT_Write(void* handle, void* data, uint32_t count,
                                         uint32_t* written) {
   if (written == nullptr) return Status(torvane::ADAPTER_INVALID_PARAMETER);
