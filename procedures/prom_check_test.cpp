@@ -9,6 +9,8 @@
 
 #include "procedures/download_fpga.h"
 #include "procedures/download_prom.h"
+#include "procedures/identify.h"
+#include "procedures/prom_readback.h"
 #include "sim/fpga.h"
 #include "sim/prom.h"
 #include "tests/support/download_fixture.h"
@@ -77,8 +79,14 @@ TEST_F(PromCheck, AGoodImageBootsTheFpgaWhichRunsTheFilesDesign) {
 }
 
 TEST_F(PromCheck, WithoutTheBootTheReadBackDecides) {
-  // Mode pins for JTAG only: the PROM is right, the FPGA never starts from it.
-  Download(BoardKind::PromJtagMode, BitPart::XC3S200);
+  // Mode pins for JTAG only: the PROM is right, the FPGA never starts from it. The
+  // driver's latency timer is long, as a user may have set it.
+  Connect(BoardKind::PromJtagMode);
+  board_->SetDriverLatency(60);
+  board_->Replug();
+  IdentifyChain(state_, host_);
+  SelectFile(BitstreamOptions{});
+  result_ = DownloadProm(state_, host_);
   EXPECT_EQ(result_, DownloadResult::Complete);
   EXPECT_FALSE(state_.report.doneRose);
   EXPECT_TRUE(state_.report.readBack);
@@ -88,6 +96,7 @@ TEST_F(PromCheck, WithoutTheBootTheReadBackDecides) {
   EXPECT_EQ(prom().reads(), blocks);
   EXPECT_EQ(host_.positions.back(), 99u);  // the bar stays where the download left it
   EXPECT_EQ(host_.readBack.back(), std::make_pair(blocks, blocks));
+  EXPECT_LE(board_->maxUnreadSamples(), 128u);  // the chip never stalls
   EXPECT_FALSE(prom().iscMode());
 
   // A design for the other part: the FPGA refuses it, the PROM still holds it.

@@ -15,6 +15,9 @@ namespace torvane {
 // Synchronous bit-bang returns one sample per byte written; the chip stops clocking once
 // its 256-byte receive buffer is full, so no more than this is ever written unread.
 constexpr uint32_t SAMPLES_IN_FLIGHT = 128;
+// The chip holds a partial USB packet of samples until its latency timer runs out; the
+// synchronous phases set it low so that each exchange's last samples come at once.
+constexpr uint8_t READ_LATENCY_MS = 1;
 // How long a read waits for samples the chip still owes.
 constexpr uint32_t SAMPLE_READ_BOUND_MS = 500;
 constexpr uint32_t CHAIN_SCAN_VECTORS = 20;
