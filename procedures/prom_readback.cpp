@@ -51,7 +51,7 @@ bool ReadSamples(AdapterLink& link, uint8_t* samples, uint32_t count) {
   while (got < count) {
     if (LinkRead(link, samples + got, count - got) != ADAPTER_OK) return false;
     got += link.bytesRead;
-    if (got < count && link.bytesRead == 0) {
+    if (got < count) {
       if (waited >= SAMPLE_READ_BOUND_MS) return false;
       LinkWait(link, 1);
       ++waited;

@@ -13,8 +13,10 @@
 namespace torvane {
 
 // Synchronous bit-bang returns one sample per byte written; the chip stops clocking once
-// its 256-byte receive buffer is full, so no more than this is ever written unread.
-constexpr uint32_t SAMPLES_IN_FLIGHT = 128;
+// its 256-byte receive buffer is full, so no more than this is ever written unread. Two
+// whole USB packets of 62 samples: the chip sends them at once, without waiting for its
+// latency timer.
+constexpr uint32_t SAMPLES_IN_FLIGHT = 124;
 // The chip holds a partial USB packet of samples until its latency timer runs out; the
 // synchronous phases set it low so that each exchange's last samples come at once.
 constexpr uint8_t READ_LATENCY_MS = 1;
