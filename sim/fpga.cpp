@@ -33,6 +33,7 @@ void Fpga::PowerOn() {
   bitCount_ = 0;
   ClearConfiguration();
   clearUntilNs_ = 0;
+  loadedAtNs_ = 0;
   startups_ = 0;
 }
 
@@ -59,7 +60,7 @@ bool Fpga::Clearing() const { return clock_ != nullptr && *clock_ < clearUntilNs
 uint32_t Fpga::CaptureInstruction() {
   uint32_t capture = CAPTURE_FIXED;
   if (initHigh()) capture |= CAPTURE_INIT;
-  if (done_) capture |= CAPTURE_DONE | CAPTURE_ISC_DONE;
+  if (done()) capture |= CAPTURE_DONE | CAPTURE_ISC_DONE;
   return capture;
 }
 
@@ -180,9 +181,13 @@ void Fpga::OnIdleClock() {
 
 void Fpga::LoadFromProm(const std::vector<uint8_t>& image) {
   ClearConfiguration();
-  for (uint8_t byte : image) {
-    for (int bit = 7; bit >= 0; --bit) ConfigBit(((byte >> bit) & 1) != 0);
+  uint64_t bits = 0;
+  // The part reads until start-up is armed and the stream desynchronised, or the end.
+  for (size_t i = 0; i < image.size() && !(startupArmed_ && !synced_); ++i) {
+    for (int bit = 7; bit >= 0; --bit) ConfigBit(((image[i] >> bit) & 1) != 0);
+    bits += 8;
   }
+  loadedAtNs_ = clock_ != nullptr ? *clock_ + bits * SERIAL_BIT_NANOSECONDS : 0;
   // In master serial mode start-up runs on the part's own configuration clock.
   if (startupArmed_ && !configError_) {
     done_ = true;
