@@ -76,6 +76,10 @@ void ExplainPromReport(const DownloadReport& report, DownloadResult result) {
     case DownloadCause::WriteFailed:
       std::fprintf(stderr, "torvane-cli: a write to the cable failed\n");
       break;
+    case DownloadCause::FileCutShort:
+      std::fprintf(stderr, "torvane-cli: the file shrank while it was read: the PROM does not "
+                   "hold all of it\n");
+      break;
     case DownloadCause::PromDiffers:
       std::fprintf(stderr, "torvane-cli: the PROM differs from the file from block %d "
                    "(bytes from %d)\n", report.firstDifferentBlock,

@@ -23,6 +23,7 @@ enum class DownloadCause {
   NoAnswer,     // the adapter or the chain did not answer as a working one does
   WriteFailed,  // a write was refused: the device cannot hold what it should
   PromDiffers,  // the PROM read back does not hold what was written
+  FileCutShort, // the file's data ended before the size it had when opened
 };
 
 // What the core found in the last download or check, for the front-ends to show.

@@ -62,13 +62,14 @@ bool ReadBackAndCompare(AppState& state, DialogHost& host,
 }  // namespace
 
 DownloadResult CheckPromAfterDownload(AppState& state, DialogHost& host,
-                                      const std::vector<uint8_t>& written, bool incomplete) {
+                                      const std::vector<uint8_t>& written,
+                                      DownloadCause downloadCause) {
   AdapterLink& link = state.link;
   state.report = DownloadReport{};
   LinkWait(link, SETTLE_MS);
-  bool answered = LinkGetStatus(link) == ADAPTER_OK && link.rxQueued > 0;
-  if (!answered || incomplete) {
-    state.report.cause = answered ? DownloadCause::WriteFailed : DownloadCause::NoAnswer;
+  // A failed query delivers no count, and so counts as no answer from the adapter.
+  if (LinkGetStatus(link) != ADAPTER_OK || link.rxQueued == 0) {
+    state.report.cause = DownloadCause::NoAnswer;
     return ShowVerdict(state, host, false);
   }
   uint32_t failedBefore = link.failedWrites;
@@ -79,6 +80,10 @@ DownloadResult CheckPromAfterDownload(AppState& state, DialogHost& host,
   ChainInstructionScan(PROM_ISC_DISABLE, scan);
   SendVectors(link, scan, CHAIN_SCAN_VECTORS);
   LinkWait(link, ISC_DISABLE_MS);
+  if (downloadCause != DownloadCause::None) {
+    state.report.cause = downloadCause;  // a half-programmed PROM must not boot the FPGA
+    return ShowVerdict(state, host, false);
+  }
   ChainInstructionScan(PROM_CONFIG, scan);
   SendVectors(link, scan, CHAIN_SCAN_VECTORS);
 

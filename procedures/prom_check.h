@@ -15,9 +15,11 @@ namespace torvane {
 // After the download's finish: takes the PROM out of programming mode, sends CONFIG and
 // polls DONE; when DONE stays low (or state.verifyPromAfterDownload), reads back the
 // blocks of `written` and compares. Shows the verdict and fills state.report.
-// `incomplete`: a write of the download failed or its file ran out early.
+// `downloadCause`: WriteFailed or FileCutShort when the download itself went wrong; the
+// PROM is then only taken out of programming mode, and the verdict is a failure.
 DownloadResult CheckPromAfterDownload(AppState& state, DialogHost& host,
-                                      const std::vector<uint8_t>& written, bool incomplete);
+                                      const std::vector<uint8_t>& written,
+                                      DownloadCause downloadCause);
 
 // Reads back the blocks the download of state.path would program and compares them with
 // the file's data padded with 0xFF: no erase, no write, no verdict box. Complete when
