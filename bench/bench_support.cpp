@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "link/vectors.h"
 #include "procedures/identify.h"
 #include "tools/make_bitstream.h"
 
@@ -63,6 +64,25 @@ std::string BenchFilePath(BenchFile which) {
     if (!WriteBitFile(path.string().c_str(), FileOptions(which))) return std::string();
   }
   return path.string();
+}
+
+int ClearedFpgaNullAdapter::Purge(AdapterHandle handle, uint32_t mask) {
+  if (mask & PURGE_RX) sample_ = 0;
+  return NullAdapter::Purge(handle, mask);
+}
+
+int ClearedFpgaNullAdapter::Read(AdapterHandle handle, uint8_t* buffer, uint32_t count,
+                                 uint32_t* read) {
+  // Capture bit i shows in sample 9 + 2i of a status scan: 1, 0, 0, 0, INIT 1, DONE 0.
+  constexpr uint8_t CLEARED_CAPTURE = 0x11;
+  int status = NullAdapter::Read(handle, buffer, count, read);
+  for (uint32_t i = 0; read && i < *read; ++i, ++sample_) {
+    uint32_t bit = (sample_ - 9) / 2;
+    if (sample_ >= 9 && (sample_ - 9) % 2 == 0 && bit < 6 && !((CLEARED_CAPTURE >> bit) & 1)) {
+      buffer[i] = static_cast<uint8_t>(buffer[i] & ~PIN_TDO);
+    }
+  }
+  return status;
 }
 
 void PrepareState(AppState& state, Adapter& adapter, const std::string& path, DialogHost& host) {

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "link/null_adapter.h"
 #include "procedures/app_state.h"
 #include "procedures/dialog_host.h"
 
@@ -21,6 +22,18 @@ class SilentHost : public DialogHost {
     lastMessage = text;
   }
   const char* lastMessage = nullptr;  // the verdict, to tell a run that went wrong
+};
+
+// The discarding adapter with one answer from a device: the samples after each receive
+// purge read as a cleared FPGA's instruction capture (INIT high, DONE low), so the clear
+// before a load passes and the figures are the load's own.
+class ClearedFpgaNullAdapter : public NullAdapter {
+ public:
+  int Purge(AdapterHandle handle, uint32_t mask) override;
+  int Read(AdapterHandle handle, uint8_t* buffer, uint32_t count, uint32_t* read) override;
+
+ private:
+  uint32_t sample_ = 0;  // samples handed out since the last purge
 };
 
 // The full PROM: 512 blocks of 512 bytes.

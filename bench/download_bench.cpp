@@ -32,7 +32,7 @@ void RunOnNullAdapter(benchmark::State& state, BenchFile which, DownloadFn downl
     state.SkipWithError("cannot write the .bit file");
     return;
   }
-  NullAdapter adapter;
+  ClearedFpgaNullAdapter adapter;
   SilentHost host;
   AppState app;
   PrepareState(app, adapter, path, host);

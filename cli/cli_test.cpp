@@ -84,8 +84,11 @@ TEST_F(CliTest, EachCommandOnTheSimulatedBoards) {
        "but the FPGA did not start from it (check the mode pins, or the part the design was "
        "built for)\n", ""},
       // A byte of configuration leaves the FPGA unconfigured: the verdict says so.
-      {"--board sim:xc3s200 fpga " + Bit("one.bit"), 1, fpga + "DOWNLOAD FAILED !\n", ""},
-      {"--board sim:none program " + Bit("s200.bit"), 1, none + "DOWNLOAD FAILED !\n", ""},
+      {"--board sim:xc3s200 fpga " + Bit("one.bit"), 1, fpga + "DOWNLOAD FAILED !\n",
+       "torvane-cli: the FPGA did not start (DONE low, INIT high)"},
+      // Nothing is sent into a chain without a supported device.
+      {"--board sim:none program " + Bit("s200.bit"), 1, none,
+       "torvane-cli: no supported device answered"},
       {"-q --board sim:prom program " + Bit("s200.bit"), 0, "DOWNLOAD COMPLETE !\n", ""},
       // The refusals: the other kind of chain, before any download.
       {"--board sim:prom fpga " + Bit("s200.bit"), 2, prom,
@@ -199,6 +202,19 @@ TEST_F(CliTest, TraceAndWaveformTogetherRecordTheSameSession) {
   EXPECT_NE(ReadFile(vcd).find("$enddefinitions $end"), std::string::npos);
 }
 
+// Nothing at all of a configuration goes into a chain without a supported device.
+TEST_F(CliTest, AChainWithoutASupportedDeviceGetsNoDownload) {
+  std::string trace = dir.Path("dead.txt");
+  Outcome run = RunCli(dir, "--board sim:dead --trace '" + trace + "' fpga " + Bit("s200.bit"));
+  EXPECT_EQ(run.code, 1);
+  EXPECT_NE(run.err.find("Interface not present !"), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find("no supported device answered"), std::string::npos) << run.err;
+  std::string lines = ReadFile(trace);
+  EXPECT_NE(lines.find("status 64"), std::string::npos) << "identification ran";
+  EXPECT_EQ(lines.find("latency"), std::string::npos) << lines;
+  EXPECT_EQ(lines.find("baud"), std::string::npos) << lines;
+}
+
 TEST_F(CliTest, UnopenableCableSaysWhy) {
   Outcome run = RunCli(dir, "--board usb detect");
   if (run.out.rfind("USB : Connected", 0) == 0) GTEST_SKIP() << "an FT232R cable is attached";
@@ -225,8 +241,8 @@ TEST_F(CliTest, SigrokDecodesTheInstructionsInTheWaveform) {
   const Case cases[] = {
       {"--board sim:prom detect", "IR TDI: 00100111111110 (0x9fe), 14 bits\n"},
       {"--board sim:xc3s200 fpga " + Bit("one.bit"),
-       "IR TDI: 00100111111110 (0x9fe), 14 bits\nIR TDI: 000101 (0x5), 6 bits\n"
-       "IR TDI: 001100 (0xc), 6 bits\n"},
+       "IR TDI: 00100111111110 (0x9fe), 14 bits\nIR TDI: 001011 (0xb), 6 bits\n"
+       "IR TDI: 111111 (0x3f), 6 bits\n"},
   };
   for (const Case& c : cases) {
     std::string vcd = dir.Path("jtag.vcd");

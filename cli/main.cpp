@@ -63,24 +63,24 @@ int ExitCode(DownloadResult result) {
 // What the PROM check found, said on the terminal: a failure's cause on standard error,
 // and on standard output the note that a good PROM did not start the FPGA.
 void ExplainPromReport(const DownloadReport& report, DownloadResult result) {
-  switch (report.cause) {
-    case DownloadCause::None:
+  switch (report.prom) {
+    case PromCause::None:
       if (result == DownloadResult::Complete && report.readBack && !report.doneRose) {
         std::printf("note: the PROM holds the design but the FPGA did not start from it "
                     "(check the mode pins, or the part the design was built for)\n");
       }
       break;
-    case DownloadCause::NoAnswer:
+    case PromCause::NoAnswer:
       std::fprintf(stderr, "torvane-cli: the cable or the JTAG chain stopped answering\n");
       break;
-    case DownloadCause::WriteFailed:
+    case PromCause::WriteFailed:
       std::fprintf(stderr, "torvane-cli: a write to the cable failed\n");
       break;
-    case DownloadCause::FileCutShort:
+    case PromCause::FileCutShort:
       std::fprintf(stderr, "torvane-cli: the file shrank while it was read: the PROM does not "
                    "hold all of it\n");
       break;
-    case DownloadCause::PromDiffers:
+    case PromCause::PromDiffers:
       std::fprintf(stderr, "torvane-cli: the PROM differs from the file from block %d "
                    "(bytes from %d)\n", report.firstDifferentBlock,
                    report.firstDifferentBlock * static_cast<int>(PROM_BLOCK_BYTES));
@@ -95,7 +95,7 @@ int RunReadBack(Command command, AppState& state, CliHost& host, const Options& 
     if (result == DownloadResult::Complete) {
       std::printf("PROM MATCHES FILE\n");
     } else if (result == DownloadResult::Failed) {
-      if (state.report.cause == DownloadCause::PromDiffers) std::printf("PROM DIFFERS FROM FILE\n");
+      if (state.report.prom == PromCause::PromDiffers) std::printf("PROM DIFFERS FROM FILE\n");
       ExplainPromReport(state.report, result);
     }
     return ExitCode(result);
@@ -155,20 +155,24 @@ int Run(Command command, const Options& options) {
     code = found.known ? EXIT_USAGE : EXIT_FAILED;
   } else if (command == Command::Verify || command == Command::Read) {
     code = RunReadBack(command, state, host, options);
-  } else if ((command == Command::Fpga && state.deviceMode != DEVICE_FPGA) ||
-             (command == Command::Prom && state.deviceMode != DEVICE_PROM)) {
+  } else if (state.deviceMode != DEVICE_NONE &&
+             ((command == Command::Fpga && state.deviceMode != DEVICE_FPGA) ||
+              (command == Command::Prom && state.deviceMode != DEVICE_PROM))) {
     std::fprintf(stderr, "torvane-cli: the chain holds %s, not %s: use 'program' or the other command\n",
                  state.deviceMode == DEVICE_PROM ? "a configuration PROM" : "an FPGA alone",
                  command == Command::Fpga ? "an FPGA alone" : "a configuration PROM");
     code = EXIT_USAGE;
   } else if (state.deviceMode == DEVICE_FPGA) {
     code = ExitCode(DownloadFpga(state, host));
+    const char* cause = FpgaCheckText(state.report.fpga);
+    if (code == EXIT_FAILED && cause != nullptr) std::fprintf(stderr, "torvane-cli: %s\n", cause);
   } else if (state.deviceMode == DEVICE_PROM) {
     DownloadResult result = DownloadProm(state, host);
     ExplainPromReport(state.report, result);
     code = ExitCode(result);
   } else {
     ReportError(host, MessageOwner::Dialog, "Interface not present !");
+    std::fprintf(stderr, "torvane-cli: no supported device answered on the JTAG chain\n");
     code = EXIT_FAILED;
   }
   host.FinishProgress();

@@ -14,6 +14,11 @@ constexpr uint32_t USB_TRANSFER_SIZE = 16384;
 constexpr uint32_t DOWNLOAD_BAUD_RATE = 921600;
 // The procedures' fixed wait, for the adapter to clock out what it was given.
 constexpr uint32_t SETTLE_MS = 50;
+// The latency timer for the synchronous scans that read the devices back: the chip sends
+// a partial packet of samples after 1 ms instead of the driver's 16 (or up to 255).
+constexpr uint8_t LOW_LATENCY_MS = 1;
+// How long a read waits for the samples it expects before it gives up.
+constexpr uint32_t READ_BOUND_MS = 500;
 
 struct AdapterLink {
   Adapter* adapter = nullptr;    // the backend; never owned by the link
@@ -40,5 +45,9 @@ int LinkGetStatus(AdapterLink& link);                 // rxQueued, txQueued, eve
 int LinkRead(AdapterLink& link, uint8_t* buffer, uint32_t count);  // bytesRead
 int LinkClose(AdapterLink& link);
 void LinkWait(AdapterLink& link, uint32_t milliseconds);
+
+// Reads `count` samples into `out`, waiting 1 ms at a time while fewer have arrived, for
+// at most `boundMs`; stops early when the driver reports an error. Returns how many came.
+uint32_t LinkReadSamples(AdapterLink& link, uint8_t* out, uint32_t count, uint32_t boundMs);
 
 }  // namespace torvane

@@ -15,24 +15,38 @@ enum DeviceMode : int {
   DEVICE_PROM = 2,
 };
 
-constexpr int PATH_CAPACITY = 260;  // characters, including the terminator
+// What the last FPGA download found on the device, for a front-end to name the cause.
+enum class FpgaCheck {
+  NotChecked,        // no FPGA download has reached the device
+  Configured,        // DONE and INIT high after a download whose every write succeeded
+  InitNeverHigh,     // the clear before the download: INIT did not rise
+  DoneStayedHigh,    // the clear before the download: DONE did not fall
+  WriteFailed,       // a write to the adapter failed
+  FileCutShort,      // the file's data ended before its length
+  InitLowAfterLoad,  // the FPGA flagged the data: a CRC error or a design for another part
+  DoneLow,           // INIT high but DONE low: the data did not start the FPGA
+  NoSamples,         // the FPGA's status did not come back through the adapter
+};
 
-// Why the last download or check ended as it did; the front-ends say it in their own way.
-enum class DownloadCause {
-  None,         // complete
-  NoAnswer,     // the adapter or the chain did not answer as a working one does
-  WriteFailed,  // a write was refused: the device cannot hold what it should
-  PromDiffers,  // the PROM read back does not hold what was written
-  FileCutShort, // the file's data ended before the size it had when opened
+// Why the last PROM download, verify or read ended as it did.
+enum class PromCause {
+  None,          // complete
+  NoAnswer,      // the adapter or the chain did not answer as a working one does
+  WriteFailed,   // a write was refused: the PROM cannot hold what it should
+  PromDiffers,   // the PROM read back does not hold what was written
+  FileCutShort,  // the file's data ended before the size it had when opened
 };
 
 // What the core found in the last download or check, for the front-ends to show.
 struct DownloadReport {
-  DownloadCause cause = DownloadCause::None;
-  bool doneRose = false;        // the FPGA's DONE read high after the PROM's CONFIG
-  bool readBack = false;        // the PROM was read back and compared
+  FpgaCheck fpga = FpgaCheck::NotChecked;
+  PromCause prom = PromCause::None;
+  bool doneRose = false;         // the FPGA's DONE read high after the PROM's CONFIG
+  bool readBack = false;         // the PROM was read back and compared
   int firstDifferentBlock = -1;  // of that comparison; -1 when none differs
 };
+
+constexpr int PATH_CAPACITY = 260;  // characters, including the terminator
 
 struct AppState {
   AdapterLink link;
@@ -40,7 +54,7 @@ struct AppState {
   char path[PATH_CAPACITY] = {};
   uint32_t lastReportedOffset = 0;
   bool verifyPromAfterDownload = false;  // read the PROM back even when DONE rose
-  DownloadReport report;
+  DownloadReport report;                 // the last download's findings
 };
 
 }  // namespace torvane

@@ -2,6 +2,7 @@
 
 #include "bitfile/bit_file.h"
 #include "link/vectors.h"
+#include "procedures/fpga_status.h"
 
 namespace torvane {
 
@@ -26,6 +27,9 @@ constexpr PinVector VEC_JSTART[41] = {
 
 }  // namespace
 
+const VectorTable FPGA_PREAMBLE = MakeTable(VEC_CFG_IN);
+const VectorTable FPGA_STARTUP = MakeTable(VEC_JSTART);
+
 DownloadResult DownloadFpga(AppState& state, DialogHost& host) {
   BitFile file;
   if (!OpenBitFile(state.path, host, &file)) {
@@ -40,10 +44,20 @@ DownloadResult DownloadFpga(AppState& state, DialogHost& host) {
   host.SetProgressPos(state.lastReportedOffset);
 
   AdapterLink& link = state.link;
+  state.report = DownloadReport{};
+  // A design the FPGA held before would keep DONE high whatever this load does.
+  FpgaCheck notCleared = FpgaCheck::NotChecked;
+  if (!ClearFpga(link, FpgaChain::Alone, &notCleared)) {
+    state.report.fpga = notCleared;
+    CloseBitFile(file);
+    return GiveVerdict(state, host, /*checkFpgaDone=*/false, /*incomplete=*/true);
+  }
+  uint32_t failedBefore = link.failedWrites;
   LinkSetBaudRate(link, DOWNLOAD_BAUD_RATE);
   LinkSetBitMode(link, BITMODE_ASYNC_BITBANG);
 
-  if (SendVectors(link, VEC_CFG_IN, sizeof VEC_CFG_IN) == ADAPTER_OK) {
+  bool preambleSent = SendVectors(link, VEC_CFG_IN, sizeof VEC_CFG_IN) == ADAPTER_OK;
+  if (preambleSent) {
     uint8_t chunk[CHUNK_BYTES];
     PinVector vectors[8 * CHUNK_BYTES];
     // End-of-file is only seen by a read that meets it, so data of an exact multiple of
@@ -58,9 +72,15 @@ DownloadResult DownloadFpga(AppState& state, DialogHost& host) {
       host.SetProgressPos(state.lastReportedOffset);
     }
   }
-  // A failed preamble skips the data, but start-up and the verdict still follow.
-  SendVectors(link, VEC_JSTART, sizeof VEC_JSTART);
-  bool incomplete = file.cutShort;  // a file that shrank left part of the design out
+  // A failed preamble skips the data and start-up: from the Idle state the clear left, the
+  // start-up table would end in Shift-IR with zeros shifted, and the next move out of it
+  // would make EXTEST current.
+  if (preambleSent) SendVectors(link, VEC_JSTART, sizeof VEC_JSTART);
+  bool writeFailed = link.failedWrites != failedBefore;
+  bool incomplete = writeFailed || file.cutShort;  // a file that shrank left part out
+  if (incomplete) {
+    state.report.fpga = writeFailed ? FpgaCheck::WriteFailed : FpgaCheck::FileCutShort;
+  }
   CloseBitFile(file);
   return GiveVerdict(state, host, /*checkFpgaDone=*/true, incomplete);
 }

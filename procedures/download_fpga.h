@@ -2,6 +2,7 @@
 // shifted into its configuration port (CFG_IN), then start-up is clocked (JSTART).
 #pragma once
 
+#include "link/vectors.h"
 #include "procedures/app_state.h"
 #include "procedures/dialog_host.h"
 #include "procedures/verdict.h"
@@ -10,6 +11,12 @@ namespace torvane {
 
 constexpr size_t CHUNK_BYTES = 512;  // one write of 8192 adapter bytes
 
+// The preamble (reset, CFG_IN, to Shift-DR) and the start-up (JSTART, its clocks) tables.
+extern const VectorTable FPGA_PREAMBLE;
+extern const VectorTable FPGA_STARTUP;
+
+// Clears the FPGA first (it must show INIT high and DONE low), then loads it; the verdict
+// needs every write through, DONE and INIT high. What it found goes to state.report.
 DownloadResult DownloadFpga(AppState& state, DialogHost& host);
 
 }  // namespace torvane

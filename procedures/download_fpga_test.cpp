@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "link/vectors.h"
+#include "procedures/fpga_status.h"
 #include "sim/fpga.h"
 #include "tests/support/download_fixture.h"
 
@@ -15,6 +18,20 @@ using testing::DownloadTest;
 class FpgaDownload : public DownloadTest {
  protected:
   const testing::RecordedMessage& Verdict() const { return host_.messages.back(); }
+  // The writes of the load proper, from its first in asynchronous mode: the clear before
+  // it runs in synchronous mode.
+  std::vector<uint32_t> LoadWrites() const {
+    const auto& all = board_->writeSizes();
+    return std::vector<uint32_t>(all.begin() + static_cast<std::ptrdiff_t>(loadStart_), all.end());
+  }
+  void WatchForTheLoad() {
+    board_->SetWriteHook([this](uint32_t) {
+      if (loadStart_ == 0 && board_->bitMode() == BITMODE_ASYNC_BITBANG) {
+        loadStart_ = board_->writeSizes().size();
+      }
+    });
+  }
+  size_t loadStart_ = 0;
 };
 
 // The bits that reached the configuration port, as bytes, most significant bit first.
@@ -73,25 +90,22 @@ TEST_F(FpgaDownload, NoAdapterFailsAndStillReleasesTheLines) {
   std::vector<std::string> trace = TraceLines();
   ASSERT_FALSE(trace.empty());
   EXPECT_EQ(trace.back(), "write FF");
-  // The failed preamble skipped the data: the start-up table follows it directly.
-  std::vector<std::string> writes;
-  for (const std::string& line : trace) {
-    if (line.rfind("write ", 0) == 0) writes.push_back(line);
-  }
-  ASSERT_GE(writes.size(), 3u);
-  EXPECT_EQ(writes[writes.size() - 2].size(), std::string("write ").size() + 2 * 82);
-  EXPECT_EQ(writes[writes.size() - 3].size(), std::string("write ").size() + 2 * 40);
+  // The clear failed: nothing of the download followed it.
+  EXPECT_EQ(std::find(trace.begin(), trace.end(), "baud 921600"), trace.end());
 }
 
 TEST_F(FpgaDownload, DataOfAnExactMultipleEndsWithAnEmptyPass) {
   Connect(BoardKind::Xc3s200);
   SelectRawFile(1024);
   uint32_t headerSize = static_cast<uint32_t>(data_.size() - 1024);
+  WatchForTheLoad();
   DownloadFpga(state_, host_);
-  EXPECT_EQ(DownloadWrites()[0], 40u);
-  EXPECT_EQ(DownloadWrites()[1], 8192u);
-  EXPECT_EQ(DownloadWrites()[2], 8192u);
-  EXPECT_EQ(DownloadWrites()[3], 82u);
+  std::vector<uint32_t> writes = LoadWrites();
+  ASSERT_GE(writes.size(), 4u);
+  EXPECT_EQ(writes[0], 40u);
+  EXPECT_EQ(writes[1], 8192u);
+  EXPECT_EQ(writes[2], 8192u);
+  EXPECT_EQ(writes[3], 82u);
   ASSERT_EQ(host_.ranges.size(), 1u);
   EXPECT_EQ(host_.ranges[0], std::make_pair(0u, 1024u));
   // The position is the file offset, header included; the last pass only moves the bar.
@@ -108,8 +122,9 @@ TEST_F(FpgaDownload, DataOfAnExactMultipleEndsWithAnEmptyPass) {
 TEST_F(FpgaDownload, OneDataByteIs138BytesBeforeTheVerdict) {
   Connect(BoardKind::Xc3s200);
   SelectRawFile(1);
+  WatchForTheLoad();
   DownloadFpga(state_, host_);
-  std::vector<uint32_t> writes = DownloadWrites();
+  std::vector<uint32_t> writes = LoadWrites();
   ASSERT_GE(writes.size(), 3u);
   EXPECT_EQ(writes[0] + writes[1] + writes[2], 138u);
   EXPECT_EQ(writes[1], 16u);
@@ -169,32 +184,33 @@ TEST_F(FpgaDownload, OneFlippedFrameBitFailsTheCrcCheck) {
 }
 
 TEST(DoneCapture, OnlyACaptureStartingOneZeroIsBelieved) {
-  // TDO in sample 9 + 2i carries capture bit i; other lines (TDI, D0) may be high.
-  auto samples = [](uint8_t capture) {
-    std::vector<uint8_t> s(24, 0x81);
-    for (int i = 0; i < 6; ++i) {
-      if (capture & (1 << i)) s[9 + 2 * i] |= 0x20;
+  // TDO in sample 9 + 2i carries shifted bit i; other lines (TDI, D0) may be high. Behind
+  // the PROM, its eight capture bits come out first.
+  auto samples = [](uint32_t shifted, int bits) {
+    std::vector<uint8_t> s(2 * (bits + 6), 0x81);
+    for (int i = 0; i < bits; ++i) {
+      if (shifted & (1u << i)) s[9 + 2 * i] |= 0x20;
     }
     return s;
   };
-  std::vector<uint8_t> done = samples(0x31);
-  DoneCheck check = DecodeDoneCapture(done.data(), done.size());
+  auto decode = [](FpgaChain chain, const std::vector<uint8_t>& s) {
+    return DecodeStatusCapture(chain, s.data(), s.size());
+  };
+  std::vector<uint8_t> done = samples(0x31, 6);
+  DoneCheck check = decode(FpgaChain::Alone, done);
   EXPECT_TRUE(check.believable);
   EXPECT_TRUE(check.done);
   EXPECT_TRUE(check.init);
-
-  std::vector<uint8_t> notDone = samples(0x11);
-  EXPECT_FALSE(DecodeDoneCapture(notDone.data(), notDone.size()).done);
-
-  std::vector<uint8_t> stuckHigh = samples(0x3F);
-  EXPECT_FALSE(DecodeDoneCapture(stuckHigh.data(), stuckHigh.size()).believable);
-  EXPECT_FALSE(DecodeDoneCapture(stuckHigh.data(), stuckHigh.size()).done);
-
-  std::vector<uint8_t> stuckLow = samples(0x00);
-  EXPECT_FALSE(DecodeDoneCapture(stuckLow.data(), stuckLow.size()).believable);
-
+  EXPECT_FALSE(decode(FpgaChain::Alone, samples(0x11, 6)).done);
+  EXPECT_FALSE(decode(FpgaChain::Alone, samples(0x3F, 6)).believable);
+  EXPECT_FALSE(decode(FpgaChain::Alone, samples(0x3F, 6)).done);
+  EXPECT_FALSE(decode(FpgaChain::Alone, samples(0x00, 6)).believable);
   // Samples that never arrived are not a capture.
-  EXPECT_FALSE(DecodeDoneCapture(done.data(), 15).believable);
+  EXPECT_FALSE(DecodeStatusCapture(FpgaChain::Alone, done.data(), 15).believable);
+
+  EXPECT_TRUE(decode(FpgaChain::BehindProm, samples(0x31u << 8 | 0x01, 14)).done);
+  // The FPGA's bits are right but the PROM's are not: neither is believed.
+  EXPECT_FALSE(decode(FpgaChain::BehindProm, samples(0x31u << 8 | 0xFF, 14)).believable);
 }
 
 TEST(StatusMessages, TheVerdictRowsAndTheTableSize) {

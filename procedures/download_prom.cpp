@@ -169,9 +169,9 @@ DownloadResult DownloadProm(AppState& state, DialogHost& host) {
   SendVectors(link, MakeTable(VEC_TAP_RESET));
   // A refused write leaves the flash erased or half programmed, and a file that shrank
   // left part of the design out, however the adapter answers now.
-  DownloadCause cause = link.failedWrites != failedBefore ? DownloadCause::WriteFailed
-                        : file.cutShort                   ? DownloadCause::FileCutShort
-                                                          : DownloadCause::None;
+  PromCause cause = link.failedWrites != failedBefore ? PromCause::WriteFailed
+                        : file.cutShort                   ? PromCause::FileCutShort
+                                                          : PromCause::None;
   CloseBitFile(file);
   return CheckPromAfterDownload(state, host, written, cause);
 }

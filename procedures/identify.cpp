@@ -46,7 +46,9 @@ uint32_t DecodeIdcode(const uint8_t samples[SAMPLE_BUFFER_SIZE]) {
 }
 
 Classification ClassifyIdcode(uint32_t idcode) {
-  Classification result{DEVICE_FPGA, false, {}};
+  // An unknown device gets nothing: on another part the configuration's instructions
+  // could be anything.
+  Classification result{DEVICE_NONE, false, {}};
   for (const KnownPart& part : KNOWN_PARTS) {
     if ((part.idcode & ~IDCODE_VERSION_MASK) == (idcode & ~IDCODE_VERSION_MASK)) {
       result.mode = part.mode;

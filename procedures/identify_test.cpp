@@ -51,9 +51,9 @@ TEST(ClassifyIdcode, KnownPartsOfAnyRevision) {
       {0x21414093, DEVICE_FPGA, true, "Download FPGA XC3S200"},
       {0x0141C093, DEVICE_FPGA, true, "Download FPGA XC3S400"},
       {0xA141C093, DEVICE_FPGA, true, "Download FPGA XC3S400"},
-      {0x00000000, DEVICE_FPGA, false, "JTAG : not found (0)"},
-      {0xFFFFFFFF, DEVICE_FPGA, false, "JTAG : not found (FFFFFFFF)"},
-      {0x11428093, DEVICE_FPGA, false, "JTAG : not found (11428093)"},
+      {0x00000000, DEVICE_NONE, false, "JTAG : not found (0)"},
+      {0xFFFFFFFF, DEVICE_NONE, false, "JTAG : not found (FFFFFFFF)"},
+      {0x11428093, DEVICE_NONE, false, "JTAG : not found (11428093)"},
   };
   for (const Case& c : cases) {
     Classification found = ClassifyIdcode(c.code);
@@ -110,11 +110,11 @@ INSTANTIATE_TEST_SUITE_P(
         BoardCase{BoardKind::Prom400, "USB : Connected", "Download PROM", DEVICE_PROM},
         BoardCase{BoardKind::Xc3s200, "USB : Connected", "Download FPGA XC3S200", DEVICE_FPGA},
         BoardCase{BoardKind::Xc3s400, "USB : Connected", "Download FPGA XC3S400", DEVICE_FPGA},
-        BoardCase{BoardKind::None, "USB : Not Connected", "JTAG : not found (0)", DEVICE_FPGA},
+        BoardCase{BoardKind::None, "USB : Not Connected", "JTAG : not found (0)", DEVICE_NONE},
         BoardCase{BoardKind::DeadHigh, "USB : Connected", "JTAG : not found (FFFFFFFF)",
-                  DEVICE_FPGA},
+                  DEVICE_NONE},
         BoardCase{BoardKind::DeadLow, "USB : Connected", "JTAG : not found (0)",
-                  DEVICE_FPGA}),
+                  DEVICE_NONE}),
     [](const ::testing::TestParamInfo<BoardCase>& info) {
       return std::string(sim::BoardName(info.param.kind));
     });

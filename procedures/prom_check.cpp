@@ -33,9 +33,9 @@ bool EnterReadBack(AdapterLink& link) {
 }
 
 // A refused write says more than a missing answer: it is the cause when both happened.
-DownloadCause FailureCause(const AdapterLink& link, uint32_t failedBefore) {
-  return link.failedWrites != failedBefore ? DownloadCause::WriteFailed
-                                           : DownloadCause::NoAnswer;
+PromCause FailureCause(const AdapterLink& link, uint32_t failedBefore) {
+  return link.failedWrites != failedBefore ? PromCause::WriteFailed
+                                           : PromCause::NoAnswer;
 }
 
 // Reads `expected.size()` bytes of blocks back, leaves ISC mode and compares.
@@ -47,13 +47,13 @@ bool ReadBackAndCompare(AppState& state, DialogHost& host,
                              static_cast<uint32_t>(expected.size() / PROM_BLOCK_BYTES), &image);
   bool left = LeavePromIsc(state.link);
   if (!read || !left) {
-    state.report.cause = FailureCause(state.link, failedBefore);
+    state.report.prom = FailureCause(state.link, failedBefore);
     return false;
   }
   state.report.readBack = true;
   state.report.firstDifferentBlock = FirstDifferentBlock(image, expected);
   if (state.report.firstDifferentBlock >= 0) {
-    state.report.cause = DownloadCause::PromDiffers;
+    state.report.prom = PromCause::PromDiffers;
     return false;
   }
   return true;
@@ -63,13 +63,13 @@ bool ReadBackAndCompare(AppState& state, DialogHost& host,
 
 DownloadResult CheckPromAfterDownload(AppState& state, DialogHost& host,
                                       const std::vector<uint8_t>& written,
-                                      DownloadCause downloadCause) {
+                                      PromCause downloadCause) {
   AdapterLink& link = state.link;
   state.report = DownloadReport{};
   LinkWait(link, SETTLE_MS);
   // A failed query delivers no count, and so counts as no answer from the adapter.
   if (LinkGetStatus(link) != ADAPTER_OK || link.rxQueued == 0) {
-    state.report.cause = DownloadCause::NoAnswer;
+    state.report.prom = PromCause::NoAnswer;
     return ShowVerdict(state, host, false);
   }
   uint32_t failedBefore = link.failedWrites;
@@ -80,8 +80,8 @@ DownloadResult CheckPromAfterDownload(AppState& state, DialogHost& host,
   ChainInstructionScan(PROM_ISC_DISABLE, scan);
   SendVectors(link, scan, CHAIN_SCAN_VECTORS);
   LinkWait(link, ISC_DISABLE_MS);
-  if (downloadCause != DownloadCause::None) {
-    state.report.cause = downloadCause;  // a half-programmed PROM must not boot the FPGA
+  if (downloadCause != PromCause::None) {
+    state.report.prom = downloadCause;  // a half-programmed PROM must not boot the FPGA
     return ShowVerdict(state, host, false);
   }
   ChainInstructionScan(PROM_CONFIG, scan);
@@ -93,7 +93,7 @@ DownloadResult CheckPromAfterDownload(AppState& state, DialogHost& host,
   bool ok = false;
   ChainStatus status = AwaitDone(link, &ok);
   if (!ok || !status.believable || link.failedWrites != failedBefore) {
-    state.report.cause = FailureCause(link, failedBefore);
+    state.report.prom = FailureCause(link, failedBefore);
     return ShowVerdict(state, host, false);
   }
   state.report.doneRose = status.done;
@@ -129,7 +129,7 @@ DownloadResult VerifyProm(AppState& state, DialogHost& host) {
 
   uint32_t failedBefore = state.link.failedWrites;
   if (!EnterReadBack(state.link)) {
-    state.report.cause = FailureCause(state.link, failedBefore);
+    state.report.prom = FailureCause(state.link, failedBefore);
     return DownloadResult::Failed;
   }
   return ReadBackAndCompare(state, host, expected) ? DownloadResult::Complete
@@ -143,7 +143,7 @@ bool ReadProm(AppState& state, DialogHost& host, std::vector<uint8_t>* image) {
   bool read = EnterReadBack(link) && ReadPromBlocks(link, host, PROM_BLOCK_COUNT, image);
   bool left = LeavePromIsc(link);
   if (!read || !left) {
-    state.report.cause = FailureCause(link, failedBefore);
+    state.report.prom = FailureCause(link, failedBefore);
     image->clear();
     return false;
   }

@@ -19,7 +19,7 @@ namespace torvane {
 // PROM is then only taken out of programming mode, and the verdict is a failure.
 DownloadResult CheckPromAfterDownload(AppState& state, DialogHost& host,
                                       const std::vector<uint8_t>& written,
-                                      DownloadCause downloadCause);
+                                      PromCause downloadCause);
 
 // Reads back the blocks the download of state.path would program and compares them with
 // the file's data padded with 0xFF: no erase, no write, no verdict box. Complete when

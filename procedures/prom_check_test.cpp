@@ -114,7 +114,7 @@ TEST_F(PromCheck, APromThatDoesNotProgramFailsNamingTheBlock) {
   EXPECT_EQ(Verdict(), "DOWNLOAD FAILED !");
   EXPECT_TRUE(fpga().crcError());  // the FPGA's own check caught the old bytes
   EXPECT_FALSE(fpga().done());
-  EXPECT_EQ(state_.report.cause, DownloadCause::PromDiffers);
+  EXPECT_EQ(state_.report.prom, PromCause::PromDiffers);
   EXPECT_EQ(state_.report.firstDifferentBlock, static_cast<int>(sim::STUCK_PROM_BLOCK));
   EXPECT_FALSE(prom().iscMode());
 }
@@ -150,7 +150,7 @@ TEST_F(PromCheck, VerifyAndReadOnGoodAndBadProms) {
   other.designName = "other";
   SelectFile(other);
   EXPECT_EQ(VerifyProm(state_, host_), DownloadResult::Failed);
-  EXPECT_EQ(state_.report.cause, DownloadCause::PromDiffers);
+  EXPECT_EQ(state_.report.prom, PromCause::PromDiffers);
   EXPECT_EQ(state_.report.firstDifferentBlock, 0);
   EXPECT_EQ(prom().erases(), erases);
   EXPECT_EQ(prom().programmedAddresses().size(), programs);
@@ -189,7 +189,7 @@ TEST_F(PromCheck, AFaultDuringTheCheckEndsFailedWithoutHanging) {
     EXPECT_EQ(DownloadProm(state_, host_), DownloadResult::Failed) << c.name;
     EXPECT_TRUE(struck) << c.name;
     EXPECT_EQ(Verdict(), "DOWNLOAD FAILED !") << c.name;
-    EXPECT_EQ(state_.report.cause, DownloadCause::WriteFailed) << c.name;
+    EXPECT_EQ(state_.report.prom, PromCause::WriteFailed) << c.name;
     board->SetWriteHook(nullptr);
   }
 }

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "link/vectors.h"
+#include "procedures/fpga_status.h"
 
 namespace torvane {
 
@@ -32,54 +33,40 @@ const char STATUS_MESSAGES[STATUS_MESSAGE_COUNT][STATUS_MESSAGE_SIZE] = {
 
 namespace {
 
-// From Run-Test/Idle (every vector keeps D0 high): Select-DR-Scan, Select-IR-Scan,
-// Capture-IR, Shift-IR; six ones shifted (BYPASS, never zeros: an all-zero instruction
-// is a boundary-scan one that drives the pins), the last into Exit1-IR; Update-IR and
-// back to Run-Test/Idle. TDO shows capture bit i just after the falling edge of vector
-// 4 + i, so in sample 9 + 2i.
-constexpr PinVector VEC_READ_STATUS[12] = {
-    0x09, 0x09, 0x01, 0x01, 0x81, 0x81, 0x81, 0x81, 0x81, 0x89, 0x09, 0x01,
-};
-constexpr size_t FIRST_CAPTURE_SAMPLE = 9;
-constexpr int CAPTURE_BITS = 6;
-constexpr uint8_t CAPTURE_INIT = 0x10;
-constexpr uint8_t CAPTURE_DONE = 0x20;
+// What a status capture after a download says, when it is believed.
+FpgaCheck CheckOf(const DoneCheck& check) {
+  if (!check.believable) return FpgaCheck::NoSamples;
+  if (!check.init) return FpgaCheck::InitLowAfterLoad;
+  return check.done ? FpgaCheck::Configured : FpgaCheck::DoneLow;
+}
 
 }  // namespace
 
-DoneCheck DecodeDoneCapture(const uint8_t* samples, size_t count) {
-  uint8_t capture = 0;
-  for (int i = 0; i < CAPTURE_BITS; ++i) {
-    size_t at = FIRST_CAPTURE_SAMPLE + 2 * static_cast<size_t>(i);
-    if (at < count && (samples[at] & PIN_TDO)) {
-      capture = static_cast<uint8_t>(capture | (1u << i));
-    }
-  }
-  // Samples that never arrived are missing bits: such a capture is not believed.
-  bool complete = count >= FIRST_CAPTURE_SAMPLE + 2 * CAPTURE_BITS - 1;
-  bool believable = complete && (capture & 0x3) == 0x1;
-  return DoneCheck{believable, believable && (capture & CAPTURE_DONE) != 0,
-                   believable && (capture & CAPTURE_INIT) != 0, capture};
-}
+// A BYPASS scan from and back to Run-Test/Idle (BYPASS, never zeros: an all-zero
+// instruction is a boundary-scan one that drives the pins), D0 kept high.
+DoneCheck ReadFpgaDone(AdapterLink& link) { return ReadFpgaStatus(link, FpgaChain::Alone, 0x01); }
 
-DoneCheck ReadFpgaDone(AdapterLink& link) {
-  LinkSetBitMode(link, BITMODE_SYNC_BITBANG);
-  LinkPurge(link, PURGE_RX);
-  SendVectors(link, VEC_READ_STATUS, sizeof VEC_READ_STATUS);
-  LinkWait(link, SETTLE_MS);
-  uint8_t samples[2 * sizeof VEC_READ_STATUS];
-  std::memset(samples, 0, sizeof samples);
-  LinkGetStatus(link);
-  uint32_t wanted = link.rxQueued < sizeof samples ? link.rxQueued : sizeof samples;
-  // A read may deliver fewer samples than are queued; take the rest until none come.
-  uint32_t got = 0;
-  while (got < wanted && LinkRead(link, samples + got, wanted - got) == ADAPTER_OK &&
-         link.bytesRead > 0) {
-    got += link.bytesRead;
+const char* FpgaCheckText(FpgaCheck check) {
+  switch (check) {
+    case FpgaCheck::InitNeverHigh:
+      return "the FPGA did not clear: INIT stayed low after JPROGRAM";
+    case FpgaCheck::DoneStayedHigh:
+      return "the FPGA did not clear: DONE stayed high after JPROGRAM";
+    case FpgaCheck::WriteFailed:
+      return "a write to the cable failed";
+    case FpgaCheck::FileCutShort:
+      return "the file's data ended early";
+    case FpgaCheck::InitLowAfterLoad:
+      return "the FPGA rejected the data (INIT low): a CRC error or a design for another part";
+    case FpgaCheck::DoneLow:
+      return "the FPGA did not start (DONE low, INIT high): the file holds no design it accepts";
+    case FpgaCheck::NoSamples:
+      return "the FPGA's status did not come back through the cable";
+    case FpgaCheck::NotChecked:
+    case FpgaCheck::Configured:
+      break;
   }
-  DoneCheck check = DecodeDoneCapture(samples, got);
-  LinkPurge(link, PURGE_RX);
-  return check;
+  return nullptr;
 }
 
 DownloadResult GiveVerdict(AppState& state, DialogHost& host, bool checkFpgaDone,
@@ -89,8 +76,16 @@ DownloadResult GiveVerdict(AppState& state, DialogHost& host, bool checkFpgaDone
   // A failed query delivers no count, and so counts as no answer from the adapter.
   bool answered = LinkGetStatus(link) == ADAPTER_OK && link.rxQueued > 0;
   // A count only proves the adapter answered; after a configuration the FPGA must also
-  // say it started.
-  bool complete = answered && !incomplete && (!checkFpgaDone || ReadFpgaDone(link).done);
+  // say it started. Its status is read only after writes that all went through: only
+  // then is the TAP where the scan expects it.
+  bool complete = answered && !incomplete;
+  if (checkFpgaDone && complete) {
+    DoneCheck check = ReadFpgaDone(link);
+    complete = check.done && check.init;
+    state.report.fpga = CheckOf(check);
+  } else if (checkFpgaDone && !answered && !incomplete) {
+    state.report.fpga = FpgaCheck::NoSamples;
+  }
   if (complete) {
     host.ShowMessage(MessageOwner::Dialog, STATUS_MESSAGES[STATUS_COMPLETE], VERDICT_CAPTION,
                      MessageIcon::Information);

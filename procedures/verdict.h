@@ -33,10 +33,12 @@ struct DoneCheck {
 // Reads the FPGA's DONE flag through an instruction scan that loads BYPASS, from and back
 // to Run-Test/Idle, in synchronous mode. The auxiliary line D0 stays high.
 DoneCheck ReadFpgaDone(AdapterLink& link);
-// The six captured bits from the samples of that scan: TDO alone, TDI being high.
-DoneCheck DecodeDoneCapture(const uint8_t* samples, size_t count);
 
-// Waits, queries the receive count, optionally checks DONE, shows the verdict box and
+// One line naming what went wrong; null for NotChecked and Configured.
+const char* FpgaCheckText(FpgaCheck check);
+
+// Waits, queries the receive count, optionally checks DONE and INIT (recording what it
+// found in state.report), shows the verdict box and
 // releases the lines after a failure. `incomplete`: a write failed or the file's data ran
 // out early, so the device cannot hold what it should, whatever the adapter answers.
 DownloadResult GiveVerdict(AppState& state, DialogHost& host, bool checkFpgaDone,

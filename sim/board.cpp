@@ -182,9 +182,10 @@ void Board::DropSamples() {
   delivered_ = 0;
 }
 
-// A full packet leaves at once; the timer counts from the last packet that went out.
+// A full packet leaves at once; a partial one is held for the latency time.
 void Board::Queue(uint8_t sample) {
   if (rx_.size() - rxHead_ >= RX_CAPACITY) return;
+  if (rx_.size() == delivered_) heldSinceNs_ = now_;
   rx_.push_back(sample);
   if (rx_.size() - delivered_ >= PACKET_DATA_BYTES) {
     delivered_ = rx_.size();
@@ -195,14 +196,16 @@ void Board::Queue(uint8_t sample) {
   }
 }
 
-// The latency timer expires every latencyMs_ after the last packet; each expiry sends
-// what the chip holds (a packet of status bytes alone when it holds nothing).
+// The latency timer runs from the last packet that went out, or from the first sample
+// held since, whichever is later: the chip's worst case, where a held partial packet
+// waits the whole latency time.
 void Board::PassTime(uint64_t nanoseconds) {
   now_ += nanoseconds;
-  uint64_t latency = latencyMs_ * NS_PER_MS;
-  if (now_ - packetSentNs_ >= latency) {
+  if (rx_.size() == delivered_) return;
+  uint64_t expiry = std::max(packetSentNs_, heldSinceNs_) + latencyMs_ * NS_PER_MS;
+  if (now_ >= expiry) {
     delivered_ = rx_.size();
-    packetSentNs_ += (now_ - packetSentNs_) / latency * latency;
+    packetSentNs_ = expiry;
   }
 }
 

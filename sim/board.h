@@ -139,6 +139,7 @@ class Board : public Adapter {
   uint64_t now_ = 0;
   uint32_t bytePeriodNs_;
   uint64_t packetSentNs_ = 0;  // when the last USB packet of samples left the chip
+  uint64_t heldSinceNs_ = 0;   // when the oldest sample not yet sent was taken
   size_t delivered_ = 0;       // rx_ up to here has reached the host
   uint32_t maxUnread_ = 0;
   uint32_t readCalls_ = 0;

@@ -225,7 +225,7 @@ TEST_F(Paths, APromFileThatShrinksFails) {
   host.at = 2 * WAIT_WRITES + 1;  // after the first block
   host.change = [&] { std::filesystem::resize_file(path, header + KEPT); };
   EXPECT_EQ(DownloadProm(state_, host), DownloadResult::Failed);
-  EXPECT_EQ(state_.report.cause, DownloadCause::FileCutShort);
+  EXPECT_EQ(state_.report.prom, PromCause::FileCutShort);
   // Out of programming mode, but a half-programmed PROM never boots the FPGA.
   EXPECT_FALSE(board_->prom()->iscMode());
   EXPECT_EQ(board_->prom()->configPulses(), 0u);

@@ -41,7 +41,7 @@ void OnCommand(ConfigureDialog& dialog, int controlId) {
       } else if (dialog.state.deviceMode == DEVICE_PROM) {
         run = dialog.downloads.prom;
       } else {
-        // Only reachable before any identification has finished: it always sets a mode.
+        // Before any identification has finished, or when it found no supported device.
         ReportError(dialog.view, MessageOwner::Dialog, INTERFACE_NOT_PRESENT);
         return;
       }

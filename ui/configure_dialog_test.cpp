@@ -73,11 +73,10 @@ TEST_F(ConfigureDialogTest, OpeningSetsInitialStatesAndIdentifies) {
   EXPECT_EQ(view.progressMin, 0u);
   EXPECT_EQ(view.progressMax, 100u);
   EXPECT_EQ(view.icon, IDI_APP);
-  // No adapter at all: both lines still tell the user, and Download would run the FPGA
-  // procedure against the absent adapter.
+  // No adapter at all: both lines still tell the user, and no device mode is set.
   EXPECT_EQ(view.texts[IDC_USB_STATUS], "USB : Not Connected");
   EXPECT_EQ(view.texts[IDC_DEVICE_STATUS], "JTAG : not found (0)");
-  EXPECT_EQ(state.deviceMode, DEVICE_FPGA);
+  EXPECT_EQ(state.deviceMode, DEVICE_NONE);
   EXPECT_TRUE(view.messages.empty());
 }
 
