@@ -27,7 +27,7 @@ ChainStatus AwaitDone(AdapterLink& link, bool* ok) {
 // Synchronous mode from Run-Test/Idle, for the exchanges of a read-back.
 bool EnterReadBack(AdapterLink& link) {
   LinkSetBitMode(link, BITMODE_SYNC_BITBANG);
-  LinkSetLatencyTimer(link, READ_LATENCY_MS);
+  LinkSetLatencyTimer(link, LOW_LATENCY_MS);
   LinkPurge(link, PURGE_RX);
   return ExchangeVectors(link, VEC_RESET_TO_IDLE, sizeof VEC_RESET_TO_IDLE, nullptr);
 }
@@ -88,7 +88,7 @@ DownloadResult CheckPromAfterDownload(AppState& state, DialogHost& host,
   SendVectors(link, scan, CHAIN_SCAN_VECTORS);
 
   LinkSetBitMode(link, BITMODE_SYNC_BITBANG);
-  LinkSetLatencyTimer(link, READ_LATENCY_MS);
+  LinkSetLatencyTimer(link, LOW_LATENCY_MS);
   LinkPurge(link, PURGE_RX);
   bool ok = false;
   ChainStatus status = AwaitDone(link, &ok);

@@ -44,22 +44,6 @@ void DataScan(PinVector* out) {
   out[3 + BLOCK_BITS] = PIN_TMS;
 }
 
-// Reads `count` samples the chip owes, polling until they come or the bound passes.
-bool ReadSamples(AdapterLink& link, uint8_t* samples, uint32_t count) {
-  uint32_t got = 0;
-  uint32_t waited = 0;
-  while (got < count) {
-    if (LinkRead(link, samples + got, count - got) != ADAPTER_OK) return false;
-    got += link.bytesRead;
-    if (got < count) {
-      if (waited >= SAMPLE_READ_BOUND_MS) return false;
-      LinkWait(link, 1);
-      ++waited;
-    }
-  }
-  return true;
-}
-
 }  // namespace
 
 // From Run-Test/Idle: Select-DR-Scan, Select-IR-Scan, Capture-IR, Shift-IR; the PROM's
@@ -87,7 +71,8 @@ bool ExchangeVectors(AdapterLink& link, const PinVector* vectors, size_t count,
     ExpandInto(vectors + first, n, bytes);
     uint32_t size = static_cast<uint32_t>(2 * n);
     if (LinkWrite(link, bytes, size) != ADAPTER_OK) return false;
-    if (!ReadSamples(link, samples ? samples + 2 * first : ignored, size)) return false;
+    uint8_t* into = samples ? samples + 2 * first : ignored;
+    if (LinkReadSamples(link, into, size, READ_BOUND_MS) != size) return false;
   }
   return true;
 }

@@ -17,11 +17,6 @@ namespace torvane {
 // whole USB packets of 62 samples: the chip sends them at once, without waiting for its
 // latency timer.
 constexpr uint32_t SAMPLES_IN_FLIGHT = 124;
-// The chip holds a partial USB packet of samples until its latency timer runs out; the
-// synchronous phases set it low so that each exchange's last samples come at once.
-constexpr uint8_t READ_LATENCY_MS = 1;
-// How long a read waits for samples the chip still owes.
-constexpr uint32_t SAMPLE_READ_BOUND_MS = 500;
 constexpr uint32_t CHAIN_SCAN_VECTORS = 20;
 constexpr uint32_t ISC_DISABLE_MS = 110;  // the PROM leaves programming mode meanwhile
 
