@@ -86,15 +86,7 @@ DownloadResult GiveVerdict(AppState& state, DialogHost& host, bool checkFpgaDone
   } else if (checkFpgaDone && !answered && !incomplete) {
     state.report.fpga = FpgaCheck::NoSamples;
   }
-  if (complete) {
-    host.ShowMessage(MessageOwner::Dialog, STATUS_MESSAGES[STATUS_COMPLETE], VERDICT_CAPTION,
-                     MessageIcon::Information);
-    return DownloadResult::Complete;
-  }
-  host.ShowMessage(MessageOwner::Dialog, STATUS_MESSAGES[STATUS_FAILED], VERDICT_CAPTION,
-                   MessageIcon::Error);
-  LinkWrite(link, &VEC_RELEASE, 1);
-  return DownloadResult::Failed;
+  return ShowVerdict(state, host, complete);
 }
 
 DownloadResult ShowVerdict(AppState& state, DialogHost& host, bool complete) {
