@@ -3,6 +3,7 @@
 // another board between two connections would; a name no board has is an unplugged cable.
 #include <windows.h>
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -46,6 +47,18 @@ Board* PluggedBoard() {
   return board.get();
 }
 
+// The board's time follows the wall clock between calls: the driver's callers wait by
+// sleeping, and the chip's latency timer and the FPGA's clearing run on in the meantime.
+std::chrono::steady_clock::time_point synced = std::chrono::steady_clock::now();
+
+Board* Live() {
+  auto now = std::chrono::steady_clock::now();
+  auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(now - synced);
+  synced += elapsed;
+  if (board && elapsed.count() > 0) board->Wait(static_cast<uint32_t>(elapsed.count()));
+  return board.get();
+}
+
 uint32_t Status(int status) { return static_cast<uint32_t>(status); }
 
 // Calls on a handle before any open: the driver knows no such handle.
@@ -66,30 +79,30 @@ __declspec(dllexport) uint32_t FT_OpenEx(void* argument, uint32_t flags, void** 
 }
 
 __declspec(dllexport) uint32_t FT_SetUSBParameters(void* handle, uint32_t in, uint32_t out) {
-  return board ? Status(board->SetUsbParameters(handle, in, out)) : NO_BOARD;
+  return Live() ? Status(board->SetUsbParameters(handle, in, out)) : NO_BOARD;
 }
 
 __declspec(dllexport) uint32_t FT_SetBitMode(void* handle, uint8_t mask, uint8_t mode) {
-  return board ? Status(board->SetBitMode(handle, mask, mode)) : NO_BOARD;
+  return Live() ? Status(board->SetBitMode(handle, mask, mode)) : NO_BOARD;
 }
 
 __declspec(dllexport) uint32_t FT_SetBaudRate(void* handle, uint32_t baud) {
-  return board ? Status(board->SetBaudRate(handle, baud)) : NO_BOARD;
+  return Live() ? Status(board->SetBaudRate(handle, baud)) : NO_BOARD;
 }
 
 __declspec(dllexport) uint32_t FT_Purge(void* handle, uint32_t mask) {
-  return board ? Status(board->Purge(handle, mask)) : NO_BOARD;
+  return Live() ? Status(board->Purge(handle, mask)) : NO_BOARD;
 }
 
 __declspec(dllexport) uint32_t FT_SetLatencyTimer(void* handle, uint8_t milliseconds) {
-  return board ? Status(board->SetLatencyTimer(handle, milliseconds)) : NO_BOARD;
+  return Live() ? Status(board->SetLatencyTimer(handle, milliseconds)) : NO_BOARD;
 }
 
 __declspec(dllexport) uint32_t FT_Write(void* handle, void* data, uint32_t count,
                                         uint32_t* written) {
   if (written == nullptr) return Status(torvane::ADAPTER_INVALID_PARAMETER);
   *written = 0;
-  return board ? Status(board->Write(handle, static_cast<const uint8_t*>(data), count, written))
+  return Live() ? Status(board->Write(handle, static_cast<const uint8_t*>(data), count, written))
                : NO_BOARD;
 }
 
@@ -99,19 +112,19 @@ __declspec(dllexport) uint32_t FT_GetStatus(void* handle, uint32_t* rxQueued,
     return Status(torvane::ADAPTER_INVALID_PARAMETER);
   }
   *rxQueued = *txQueued = *eventStatus = 0;
-  return board ? Status(board->GetStatus(handle, rxQueued, txQueued, eventStatus)) : NO_BOARD;
+  return Live() ? Status(board->GetStatus(handle, rxQueued, txQueued, eventStatus)) : NO_BOARD;
 }
 
 __declspec(dllexport) uint32_t FT_Read(void* handle, void* buffer, uint32_t count,
                                        uint32_t* read) {
   if (read == nullptr) return Status(torvane::ADAPTER_INVALID_PARAMETER);
   *read = 0;
-  return board ? Status(board->Read(handle, static_cast<uint8_t*>(buffer), count, read))
+  return Live() ? Status(board->Read(handle, static_cast<uint8_t*>(buffer), count, read))
                : NO_BOARD;
 }
 
 __declspec(dllexport) uint32_t FT_Close(void* handle) {
-  return board ? Status(board->Close(handle)) : NO_BOARD;
+  return Live() ? Status(board->Close(handle)) : NO_BOARD;
 }
 
 }  // extern "C"
