@@ -156,6 +156,18 @@ mkdir -p "$(dirname "$OUT")"
   echo "pin states); a PROM download adds its three 24,000-clock waits and the per-block"
   echo "address and program sequences."
   echo
+  echo "## PROM read-back"
+  echo
+  echo "A full read of the PROM's 512 blocks (\`torvane-cli read\`) through the simulated board,"
+  echo "in synchronous mode with at most 124 unread samples in flight. Each separate write and"
+  echo "read is a USB round trip on a real cable; *modelled time* is the adapter bytes at 1 MB/s"
+  echo "plus 1 ms per round trip; the status queries before each read are not counted (the"
+  echo "driver answers them from its own buffer)."
+  echo
+  echo "| adapter bytes | bytes per bit read | writes | reads | host + sim CPU (ms) | sim MB/s | modelled time (s) |"
+  echo "|---:|---:|---:|---:|---:|---:|---:|"
+  echo "| $(calc0 "$(median BM_ReadPromSim_Full adapter_bytes)") | $(calc "$(median BM_ReadPromSim_Full bytes_per_bit_read)") | $(calc0 "$(median BM_ReadPromSim_Full writes)") | $(calc0 "$(median BM_ReadPromSim_Full reads)") | $(calc "$(median BM_ReadPromSim_Full cpu_time)") | $(mbs BM_ReadPromSim_Full) | $(calc "$(median BM_ReadPromSim_Full wire_s)") |"
+  echo
   echo "## Simulated board"
   echo
   echo "| stream | MB/s of adapter bytes |"

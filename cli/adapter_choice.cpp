@@ -1,5 +1,8 @@
 #include "cli/adapter_choice.h"
 
+#include <filesystem>
+#include <system_error>
+
 #include "cli/cable.h"
 #include "link/recorder.h"
 #include "link/vcd_writer.h"
@@ -20,8 +23,7 @@ bool AdapterChoice::Choose(const std::string& board, std::string* error) {
   if (board.compare(0, prefix.size(), prefix) == 0) {
     sim::BoardKind kind;
     if (!sim::ParseBoardName(board.substr(prefix.size()), &kind)) {
-      *error = "unknown simulated board '" + board +
-               "' (sim:xc3s200, sim:xc3s400, sim:prom, sim:prom400, sim:none, sim:dead, sim:dead0)";
+      *error = "unknown simulated board '" + board + "' (" + sim::BoardNames("sim:", ", ") + ")";
       return false;
     }
     board_ = sim::MakeBoard(kind);
@@ -37,6 +39,8 @@ bool AdapterChoice::Choose(const std::string& board, std::string* error) {
 
 bool AdapterChoice::Record(const std::string& tracePath, const std::string& vcdPath,
                            std::string* error) {
+  tracePath_ = tracePath;
+  vcdPath_ = vcdPath;
   Adapter* inner = board_ ? static_cast<Adapter*>(board_.get()) : cable_.get();
   if (!tracePath.empty()) {
     if (!traceFile_.Open(tracePath, "trace file", error)) return false;
@@ -81,6 +85,16 @@ bool AdapterChoice::FinishFiles(std::string* error) {
     return false;
   }
   return vcdFile_.Commit(error) && traceFile_.Commit(error);
+}
+
+bool AdapterChoice::WritesTo(const std::string& path) const {
+  for (const std::string& mine : {tracePath_, vcdPath_}) {
+    std::error_code error;
+    if (!mine.empty() && (mine == path || std::filesystem::equivalent(mine, path, error))) {
+      return true;
+    }
+  }
+  return false;
 }
 
 Adapter* AdapterChoice::adapter() const {

@@ -31,6 +31,8 @@ class AdapterChoice {
   // Completes the files and puts them in place; false with `error` set when any of them
   // could not be written in full (that one is left as it was).
   bool FinishFiles(std::string* error);
+  // Whether `path` names the trace or the waveform file of this run.
+  bool WritesTo(const std::string& path) const;
   Adapter* adapter() const;
   sim::Board* board() const { return board_.get(); }
   // Why the real cable could not be opened, with what to do about it; empty otherwise.
@@ -46,6 +48,8 @@ class AdapterChoice {
   std::unique_ptr<VcdWriter> vcd_;
   OutputFile traceFile_;
   OutputFile vcdFile_;
+  std::string tracePath_;
+  std::string vcdPath_;
 };
 
 }  // namespace torvane::cli

@@ -13,6 +13,11 @@
 
 #include "bitfile/bit_file.h"
 #include "tests/support/cli_process.h"
+#include "cli/prom_file.h"
+#include "procedures/identify.h"
+#include "sim/board.h"
+#include "sim/prom.h"
+#include "tests/support/recording_host.h"
 #include "tests/support/scratch_dir.h"
 #include "tools/make_bitstream.h"
 
@@ -59,8 +64,11 @@ TEST_F(CliTest, EachCommandOnTheSimulatedBoards) {
        "progress 100%"},
       {"--board sim:xc3s200 fpga " + Bit("s200.bit"), 0, fpga + "DOWNLOAD COMPLETE !\n", ""},
       {"--board sim:prom prom " + Bit("s200.bit"), 0, prom + "DOWNLOAD COMPLETE !\n", ""},
+      // The PROM holds the design; the XC3S400 refuses a design for the XC3S200.
       {"--board sim:prom400 program " + Bit("s200.bit"), 0,
-       "USB : Connected\nDownload PROM\nDOWNLOAD COMPLETE !\n", ""},
+       "USB : Connected\nDownload PROM\nDOWNLOAD COMPLETE !\nnote: the PROM holds the design "
+       "but the FPGA did not start from it (check the mode pins, or the part the design was "
+       "built for)\n", ""},
       // A byte of configuration leaves the FPGA unconfigured: the verdict says so.
       {"--board sim:xc3s200 fpga " + Bit("one.bit"), 1, fpga + "DOWNLOAD FAILED !\n",
        "torvane-cli: the FPGA did not start (DONE low, INIT high)"},
@@ -84,6 +92,65 @@ TEST_F(CliTest, EachCommandOnTheSimulatedBoards) {
       EXPECT_NE(run.err.find(c.err), std::string::npos) << c.arguments << "\n" << run.err;
     }
   }
+}
+
+TEST_F(CliTest, PromCheckVerifyAndRead) {
+  struct Case {
+    std::string arguments;
+    int code;
+    std::string out;  // standard output after the two status lines, in full
+    std::string err;  // a part of standard error; empty: no diagnostic
+  };
+  const std::string note =
+      "note: the PROM holds the design but the FPGA did not start from it (check the mode "
+      "pins, or the part the design was built for)\n";
+  const std::string out = dir.Path("prom.bin");
+  const Case cases[] = {
+      {"--board sim:prom program --verify " + Bit("s200.bit"), 0, "DOWNLOAD COMPLETE !\n", ""},
+      {"--board sim:prom-jtagmode program " + Bit("s200.bit"), 0,
+       "DOWNLOAD COMPLETE !\n" + note, ""},
+      {"--board sim:prom-stuck prom " + Bit("s200.bit"), 1, "DOWNLOAD FAILED !\n",
+       "the PROM differs from the file from block 1"},
+      // A fresh simulated PROM holds no design.
+      {"--board sim:prom verify " + Bit("s200.bit"), 1, "PROM DIFFERS FROM FILE\n",
+       "from block 0"},
+      {"--board sim:prom read '" + out + "'", 0, "262144 bytes read to " + out + "\n", ""},
+  };
+  for (const Case& c : cases) {
+    Outcome run = RunCli(dir, c.arguments);
+    EXPECT_EQ(run.code, c.code) << c.arguments << "\n" << run.err;
+    EXPECT_EQ(run.out, "USB : Connected\nDownload PROM\n" + c.out) << c.arguments;
+    if (c.err.empty()) {
+      EXPECT_EQ(run.err.find("torvane-cli:"), std::string::npos) << c.arguments << run.err;
+    } else {
+      EXPECT_NE(run.err.find(c.err), std::string::npos) << c.arguments << "\n" << run.err;
+    }
+  }
+  EXPECT_EQ(ReadFile(out), std::string(sim::Prom::BLOCK_BYTES * sim::Prom::BLOCK_COUNT, '\0'));
+  Outcome refused = RunCli(dir, "--board sim:xc3s200 read '" + dir.Path("none.bin") + "'");
+  EXPECT_EQ(refused.code, 2);
+  EXPECT_FALSE(std::ifstream(dir.Path("none.bin")).good());
+}
+
+// A read that a fault cuts short leaves nothing under the asked name, nor beside it.
+TEST_F(CliTest, AnInterruptedReadLeavesNoFile) {
+  sim::Board board(sim::BoardKind::Prom200);
+  AppState state;
+  state.link.adapter = &board;
+  testing::RecordingHost host;
+  IdentifyChain(state, host);
+  board.SetWriteHook([&board](uint32_t call) {
+    if (board.prom()->reads() == 100) board.faults().unplugAfterWrites = call - 1;
+  });
+  std::string error;
+  std::string path = dir.Path("backup.bin");
+  EXPECT_EQ(cli::SavePromImage(state, host, path, &error), cli::SaveResult::ReadFailed);
+  EXPECT_NE(error.find("nothing was written"), std::string::npos) << error;
+  size_t files = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(dir.Dir())) {
+    files += entry.path().filename().string().rfind("backup.bin", 0) == 0;
+  }
+  EXPECT_EQ(files, 0u);
 }
 
 TEST_F(CliTest, UsageAndFileErrorsExitTwo) {

@@ -8,11 +8,15 @@
 #include "cli/adapter_choice.h"
 #include "cli/console.h"
 #include "cli/stop_signals.h"
+#include "cli/prom_file.h"
 #include "cli/terminal_host.h"
 #include "procedures/identify.h"
 #include "procedures/load_file.h"
 #include "procedures/session.h"
 #include "procedures/verdict.h"
+#include "procedures/download_prom.h"
+#include "procedures/prom_check.h"
+#include "sim/board.h"
 
 namespace torvane::cli {
 namespace {
@@ -38,11 +42,13 @@ struct Options {
   std::string trace;
   std::string vcd;
   std::string file;
+  std::string output;  // read: where the PROM's contents go
   bool quiet = false;
   bool verbose = false;
+  bool verify = false;  // program, prom: read the PROM back even when the FPGA started
 };
 
-enum class Command { Detect, Program, Fpga, Prom };
+enum class Command { Detect, Program, Fpga, Prom, Verify, Read };
 
 int ExitCode(DownloadResult result) {
   switch (result) {
@@ -90,6 +96,54 @@ bool OutputsSpareTheInput(const Options& options, const BitFile& input) {
   return true;
 }
 
+// What the PROM check found, said on the terminal: a failure's cause on standard error,
+// and on standard output the note that a good PROM did not start the FPGA.
+void ExplainPromReport(const DownloadReport& report, DownloadResult result) {
+  switch (report.prom) {
+    case PromCause::None:
+      if (result == DownloadResult::Complete && report.readBack && !report.doneRose) {
+        std::printf("note: the PROM holds the design but the FPGA did not start from it "
+                    "(check the mode pins, or the part the design was built for)\n");
+      }
+      break;
+    case PromCause::NoAnswer:
+      std::fprintf(stderr, "torvane-cli: the cable or the JTAG chain stopped answering\n");
+      break;
+    case PromCause::WriteFailed:
+      std::fprintf(stderr, "torvane-cli: a write to the cable failed\n");
+      break;
+    case PromCause::PromDiffers:
+      std::fprintf(stderr, "torvane-cli: the PROM differs from the file from block %d "
+                   "(bytes from %d)\n", report.firstDifferentBlock,
+                   report.firstDifferentBlock * static_cast<int>(PROM_BLOCK_BYTES));
+      break;
+  }
+}
+
+// verify and read: on the PROM chain only, no erase and no write.
+int RunReadBack(Command command, AppState& state, CliHost& host, const Options& options,
+                const BitFile& input) {
+  if (command == Command::Verify) {
+    DownloadResult result = VerifyProm(state, host, input);
+    if (result == DownloadResult::Complete) {
+      std::printf("PROM MATCHES FILE\n");
+    } else if (result == DownloadResult::Failed) {
+      if (state.report.prom == PromCause::PromDiffers) std::printf("PROM DIFFERS FROM FILE\n");
+      ExplainPromReport(state.report, result);
+    }
+    return ExitCode(result);
+  }
+  std::string error;
+  SaveResult saved = SavePromImage(state, host, options.output, &error);
+  if (saved == SaveResult::Saved) {
+    std::printf("%u bytes read to %s\n", PROM_CAPACITY_BYTES, options.output.c_str());
+    return EXIT_COMPLETE;
+  }
+  std::fprintf(stderr, "torvane-cli: %s\n", error.c_str());
+  if (saved == SaveResult::ReadFailed) ExplainPromReport(state.report, DownloadResult::Failed);
+  return saved == SaveResult::ReadFailed ? EXIT_FAILED : EXIT_USAGE;
+}
+
 int Run(Command command, const Options& options) {
   AdapterChoice choice;
   std::string error;
@@ -99,7 +153,7 @@ int Run(Command command, const Options& options) {
   }
   CliHost host(options.quiet, StderrIsTerminal());
   BitFile input;
-  if (command != Command::Detect &&
+  if (command != Command::Detect && command != Command::Read &&
       (!LoadInput(options.file, host, &input) || !OutputsSpareTheInput(options, input))) {
     return EXIT_USAGE;
   }
@@ -110,6 +164,12 @@ int Run(Command command, const Options& options) {
   AppState state;
   state.link.adapter = choice.adapter();
   state.stopRequested = StopRequest();
+  state.verifyPromAfterDownload = options.verify;
+  if (command == Command::Read && choice.WritesTo(options.output)) {
+    std::fprintf(stderr, "torvane-cli: '%s' is also the trace or waveform file\n",
+                 options.output.c_str());
+    return EXIT_USAGE;
+  }
 
   IdentifyResult found = IdentifyChain(state, host);
   if (found.openStatus != ADAPTER_OK) {
@@ -128,6 +188,12 @@ int Run(Command command, const Options& options) {
     code = EXIT_USAGE;
   } else if (command == Command::Detect) {
     code = found.known ? EXIT_COMPLETE : EXIT_FAILED;
+  } else if ((command == Command::Verify || command == Command::Read) &&
+             state.deviceMode != DEVICE_PROM) {
+    std::fprintf(stderr, "torvane-cli: no configuration PROM answered: nothing to read back\n");
+    code = found.known ? EXIT_USAGE : EXIT_FAILED;
+  } else if (command == Command::Verify || command == Command::Read) {
+    code = RunReadBack(command, state, host, options, input);
   } else if (state.deviceMode != DEVICE_NONE &&
              ((command == Command::Fpga && state.deviceMode != DEVICE_FPGA) ||
               (command == Command::Prom && state.deviceMode != DEVICE_PROM))) {
@@ -138,6 +204,7 @@ int Run(Command command, const Options& options) {
   } else {
     result = DownloadIdentified(state, host, input);
     code = ExitCode(result);
+    if (state.deviceMode == DEVICE_PROM) ExplainPromReport(state.report, result);
     const char* cause = FpgaCheckText(state.report.fpga);
     if (result == DownloadResult::NotPresent) {
       std::fprintf(stderr, "torvane-cli: no supported device answered on the JTAG chain\n");
@@ -177,6 +244,8 @@ int main(int argc, char** argv) {
       "Examples:\n"
       "  torvane-cli detect\n"
       "  torvane-cli program design.bit\n"
+      "  torvane-cli read backup.bin        (the PROM's 262,144 bytes)\n"
+      "  torvane-cli verify design.bit      (the PROM against the file, nothing written)\n"
       "  torvane-cli --board sim:prom --trace usb.txt program design.bit\n"
       "  torvane-cli --board sim:prom --vcd jtag.vcd detect   (view in GTKWave or PulseView)\n\n"
       "See torvane-cli(1) for the status lines and what to do when the cable cannot be opened.\n");
@@ -184,9 +253,12 @@ int main(int argc, char** argv) {
   // The same options on every system: a path such as /tmp/design.bit is a file, never a
   // "/option" as the parser would read it on Windows.
   app.allow_windows_style_options(false);
+  std::string boards;
+  for (const torvane::sim::BoardInfo& board : torvane::sim::Boards()) {
+    boards += std::string("\n  sim:") + board.name + ": " + board.description;
+  }
   app.add_option("--board", options.board,
-                 "usb (the cable, default) or a simulated board: sim:xc3s200, sim:xc3s400, "
-                 "sim:prom, sim:prom400, sim:none, sim:dead, sim:dead0");
+                 "usb (the cable, default) or a simulated board:" + boards);
   app.add_option("--trace", options.trace, "write every adapter call to FILE");
   app.add_option("--vcd", options.vcd,
                  "write the JTAG pins (tck, tms, tdi, tdo) to FILE as a Value Change Dump");
@@ -199,9 +271,20 @@ int main(int argc, char** argv) {
   auto* program = app.add_subcommand("program", "load FILE into what the chain holds (FPGA or PROM)");
   auto* fpga = app.add_subcommand("fpga", "configure an FPGA alone in the chain from FILE");
   auto* prom = app.add_subcommand("prom", "program the configuration PROM from FILE");
-  for (auto* sub : {program, fpga, prom}) {
+  auto* verify = app.add_subcommand(
+      "verify", "read the PROM back and compare it with FILE; exit 0 when equal, 1 when not");
+  auto* read = app.add_subcommand(
+      "read", "read the PROM's 262,144 bytes to OUT (written whole or not at all)");
+  for (auto* sub : {program, fpga, prom, verify}) {
     sub->add_option("FILE", options.file, "the .bit file")->required();
   }
+  read->add_option("OUT", options.output, "the file the PROM's contents go to")->required();
+  for (auto* sub : {program, prom}) {
+    sub->add_flag("--verify", options.verify,
+                  "after programming the PROM, read it back even when the FPGA started from it");
+  }
+  verify->callback([&] { command = Command::Verify; });
+  read->callback([&] { command = Command::Read; });
   detect->callback([&] { command = Command::Detect; });
   program->callback([&] { command = Command::Program; });
   fpga->callback([&] { command = Command::Fpga; });

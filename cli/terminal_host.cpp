@@ -1,5 +1,7 @@
 #include "cli/terminal_host.h"
 
+#include <cstring>
+
 namespace torvane::cli {
 
 namespace {
@@ -16,6 +18,15 @@ void TerminalHost::SetProgressRange(uint32_t minimum, uint32_t maximum) {
   minimum_ = minimum;
   maximum_ = maximum;
   lastPercent_ = -1;
+  phase_ = "progress";
+}
+
+void TerminalHost::SetReadBackProgress(uint32_t blocks, uint32_t total) {
+  if (std::strcmp(phase_, "read-back") != 0) {
+    SetProgressRange(0, total);
+    phase_ = "read-back";
+  }
+  SetProgressPos(blocks);
 }
 
 void TerminalHost::SetProgressPos(uint32_t position) {
@@ -27,11 +38,11 @@ void TerminalHost::SetProgressPos(uint32_t position) {
   lastPercent_ = percent;
   if (terminal_) {
     int filled = percent * BAR_WIDTH / 100;
-    std::fprintf(stderr, "\r[%.*s%*s] %3d%%", filled, "########################################",
-                 BAR_WIDTH - filled, "", percent);
+    std::fprintf(stderr, "\r%-9s [%.*s%*s] %3d%%", phase_, filled,
+                 "########################################", BAR_WIDTH - filled, "", percent);
     barOpen_ = true;
   } else if (percent % 10 == 0) {
-    std::fprintf(stderr, "progress %d%%\n", percent);
+    std::fprintf(stderr, "%s %d%%\n", phase_, percent);
   }
   std::fflush(stderr);
 }

@@ -19,6 +19,8 @@ class TerminalHost : public DialogHost {
   void SetProgressPos(uint32_t position) override;
   void ShowError(MessageOwner owner, const char* text) override;
   void ShowVerdict(DownloadResult result) override;
+  // The read-back as a phase of its own, after the download's bar.
+  void SetReadBackProgress(uint32_t blocks, uint32_t total) override;
 
   // Ends a drawn progress bar with a newline, so later output starts on its own line.
   void FinishProgress();
@@ -30,6 +32,7 @@ class TerminalHost : public DialogHost {
   uint32_t maximum_ = 100;
   int lastPercent_ = -1;
   bool barOpen_ = false;
+  const char* phase_ = "progress";
 };
 
 }  // namespace torvane::cli

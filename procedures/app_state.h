@@ -28,8 +28,21 @@ enum class FpgaCheck {
   NoSamples,         // the FPGA's status did not come back through the adapter
 };
 
+// Why the last PROM download, verify or read ended as it did.
+enum class PromCause {
+  None,          // complete
+  NoAnswer,      // the adapter or the chain did not answer as a working one does
+  WriteFailed,   // a write was refused: the PROM cannot hold what it should
+  PromDiffers,   // the PROM read back does not hold what was written
+};
+
+// What the core found in the last download or check, for the front-ends to show.
 struct DownloadReport {
   FpgaCheck fpga = FpgaCheck::NotChecked;
+  PromCause prom = PromCause::None;
+  bool doneRose = false;         // the FPGA's DONE read high after the PROM's CONFIG
+  bool readBack = false;         // the PROM was read back and compared
+  int firstDifferentBlock = -1;  // of that comparison; -1 when none differs
 };
 
 constexpr int PATH_CAPACITY = 260;  // characters, including the terminator
@@ -39,7 +52,8 @@ struct AppState {
   DeviceMode deviceMode = DEVICE_NONE;
   char path[PATH_CAPACITY] = {};
   uint32_t lastReportedOffset = 0;
-  DownloadReport report;  // the last download's findings
+  DownloadReport report;                 // the last download's findings
+  bool verifyPromAfterDownload = false;  // read the PROM back even when DONE rose
   // Set by the front-end (not owned) to ask a running download to stop at its next safe
   // point; null when nothing can ask.
   const std::atomic<bool>* stopRequested = nullptr;

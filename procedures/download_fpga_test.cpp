@@ -172,6 +172,19 @@ TEST_F(FpgaDownload, ASecondDownloadIntoARunningFpgaStaysConfigured) {
   EXPECT_TRUE(board_->fpga()->done());
 }
 
+TEST_F(FpgaDownload, OneFlippedFrameBitFailsTheCrcCheck) {
+  Connect(BoardKind::Xc3s200);
+  std::vector<uint8_t> file = MakeBitFile(BitstreamOptions{});
+  file[file.size() - 4096] ^= 0x10;  // inside the frame data
+  SelectBytes(file);
+  EXPECT_EQ(DownloadFpga(state_, host_), DownloadResult::Failed);
+  const sim::Fpga& fpga = *board_->fpga();
+  EXPECT_TRUE(fpga.idChecked());
+  EXPECT_TRUE(fpga.crcError());
+  EXPECT_FALSE(fpga.initHigh());
+  EXPECT_FALSE(fpga.done());
+}
+
 TEST(DoneCapture, OnlyACaptureStartingOneZeroIsBelieved) {
   // TDO in sample 9 + 2i carries shifted bit i; other lines (TDI, D0) may be high. Behind
   // the PROM, its eight capture bits come out first.

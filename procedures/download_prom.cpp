@@ -8,6 +8,7 @@
 #include "link/vectors.h"
 #include "procedures/load_file.h"
 #include "procedures/stop.h"
+#include "procedures/prom_check.h"
 
 namespace torvane {
 
@@ -158,6 +159,8 @@ DownloadResult DownloadPromFrom(AppState& state, DialogHost& host, const BitFile
   uint8_t block[PROM_BLOCK_BYTES];
   PinVector vectors[8 * PROM_BLOCK_BYTES];
   uint32_t blocks = 0;
+  std::vector<uint8_t> written;  // the blocks as programmed, for the read-back
+  written.reserve(PROM_BLOCK_BYTES * (data.size() / PROM_BLOCK_BYTES + 1));
   size_t at = 0;
   bool more = true;
   // A short block is the last: data of an exact multiple of the block size gets one more
@@ -171,6 +174,7 @@ DownloadResult DownloadPromFrom(AppState& state, DialogHost& host, const BitFile
     std::memset(block + n, 0xFF, PROM_BLOCK_BYTES - n);
     more = n == PROM_BLOCK_BYTES;
     at += n;
+    written.insert(written.end(), block, block + PROM_BLOCK_BYTES);
     for (size_t i = 0; i < PROM_BLOCK_BYTES; ++i) ByteToVectors(block[i], &vectors[8 * i]);
     SendVectors(link, vectors, sizeof vectors);
     uint64_t offset = file.dataOffset + at;
@@ -190,11 +194,10 @@ DownloadResult DownloadPromFrom(AppState& state, DialogHost& host, const BitFile
                     MakeTable(VEC_FINISH)});
   RunWait(link, host, 3 * PROGRESS_PHASE);
   SendVectors(link, MakeTable(VEC_TAP_RESET));
-  // The PROM is not the FPGA: nothing here configures it, so there is no DONE to read.
   // A refused write leaves the flash erased or half programmed, however the adapter
   // answers now.
-  bool incomplete = link.failedWrites != failedBefore;
-  return GiveVerdict(state, host, /*checkFpgaDone=*/false, incomplete);
+  PromCause cause = link.failedWrites != failedBefore ? PromCause::WriteFailed : PromCause::None;
+  return CheckPromAfterDownload(state, host, written, cause);
 }
 
 }  // namespace torvane

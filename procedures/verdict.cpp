@@ -92,12 +92,16 @@ DownloadResult GiveVerdict(AppState& state, DialogHost& host, bool checkFpgaDone
   } else if (checkFpgaDone && !answered && !incomplete) {
     state.report.fpga = FpgaCheck::NoSamples;
   }
+  return EndWithVerdict(state, host, complete);
+}
+
+DownloadResult EndWithVerdict(AppState& state, DialogHost& host, bool complete) {
   if (complete) {
     host.ShowVerdict(DownloadResult::Complete);
     return DownloadResult::Complete;
   }
   host.ShowVerdict(DownloadResult::Failed);
-  LinkWrite(link, &VEC_RELEASE, 1);
+  LinkWrite(state.link, &VEC_RELEASE, 1);
   return DownloadResult::Failed;
 }
 

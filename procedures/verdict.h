@@ -37,4 +37,7 @@ const char* FpgaCheckText(FpgaCheck check);
 DownloadResult GiveVerdict(AppState& state, DialogHost& host, bool checkFpgaDone,
                            bool incomplete);
 
+// Shows the verdict box and, after a failure, releases the lines.
+DownloadResult EndWithVerdict(AppState& state, DialogHost& host, bool complete);
+
 }  // namespace torvane

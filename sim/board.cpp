@@ -23,22 +23,37 @@ constexpr size_t RX_CAPACITY = 65536;
 constexpr size_t PACKET_DATA_BYTES = 62;
 constexpr uint64_t NS_PER_MS = 1000000;
 
-struct NamedBoard {
-  const char* name;
-  BoardKind kind;
-};
-
-constexpr NamedBoard BOARD_NAMES[] = {
-    {"xc3s200", BoardKind::Xc3s200}, {"xc3s400", BoardKind::Xc3s400},
-    {"prom", BoardKind::Prom200},    {"prom400", BoardKind::Prom400},
-    {"none", BoardKind::None},       {"dead", BoardKind::DeadHigh},
-    {"dead0", BoardKind::DeadLow},
-};
-
 }  // namespace
 
+const std::vector<BoardInfo>& Boards() {
+  static const std::vector<BoardInfo> boards = {
+      {"xc3s200", BoardKind::Xc3s200, "an XC3S200 alone"},
+      {"xc3s400", BoardKind::Xc3s400, "an XC3S400 alone"},
+      {"prom", BoardKind::Prom200, "an XC3S200 then the PROM it boots from"},
+      {"prom400", BoardKind::Prom400, "an XC3S400 then the PROM it boots from"},
+      {"prom-jtagmode", BoardKind::PromJtagMode,
+       "an XC3S200 then a PROM, mode pins set for JTAG: it never boots from the PROM"},
+      {"prom-stuck", BoardKind::PromStuck,
+       "an XC3S200 then a PROM whose second block does not take programming"},
+      {"none", BoardKind::None, "no adapter"},
+      {"dead", BoardKind::DeadHigh, "an adapter with nothing attached, TDO high"},
+      {"dead0", BoardKind::DeadLow, "an adapter with nothing attached, TDO low"},
+  };
+  return boards;
+}
+
+std::string BoardNames(const char* prefix, const char* separator) {
+  std::string names;
+  for (const BoardInfo& board : Boards()) {
+    if (!names.empty()) names += separator;
+    names += prefix;
+    names += board.name;
+  }
+  return names;
+}
+
 bool ParseBoardName(const std::string& name, BoardKind* kind) {
-  for (const NamedBoard& entry : BOARD_NAMES) {
+  for (const BoardInfo& entry : Boards()) {
     if (name == entry.name) {
       *kind = entry.kind;
       return true;
@@ -48,7 +63,7 @@ bool ParseBoardName(const std::string& name, BoardKind* kind) {
 }
 
 const char* BoardName(BoardKind kind) {
-  for (const NamedBoard& entry : BOARD_NAMES) {
+  for (const BoardInfo& entry : Boards()) {
     if (entry.kind == kind) return entry.name;
   }
   return "?";
@@ -57,7 +72,9 @@ const char* BoardName(BoardKind kind) {
 Board::Board(BoardKind kind)
     : kind_(kind), bytePeriodNs_(BytePeriodNanoseconds(CHIP_DEFAULT_BAUD_RATE)) {
   bool bigFpga = kind == BoardKind::Xc3s400 || kind == BoardKind::Prom400;
-  bool hasFpga = kind == BoardKind::Xc3s200 || kind == BoardKind::Prom200 || bigFpga;
+  bool hasProm = kind == BoardKind::Prom200 || kind == BoardKind::Prom400 ||
+                 kind == BoardKind::PromJtagMode || kind == BoardKind::PromStuck;
+  bool hasFpga = kind == BoardKind::Xc3s200 || bigFpga || hasProm;
   if (hasFpga) {
     auto fpga = bigFpga ? std::make_unique<Fpga>("XC3S400", 0x0141C093)
                         : std::make_unique<Fpga>("XC3S200", 0x01414093);
@@ -65,10 +82,18 @@ Board::Board(BoardKind kind)
     fpga_->UseClock(&now_);
     chain_.push_back(std::move(fpga));
   }
-  if (kind == BoardKind::Prom200 || kind == BoardKind::Prom400) {
+  if (hasProm) {
     auto prom = std::make_unique<Prom>();
     prom_ = prom.get();
     chain_.push_back(std::move(prom));
+    // With the mode pins on master serial, CONFIG pulses PROG and the FPGA boots from
+    // the PROM's bytes.
+    if (kind != BoardKind::PromJtagMode) {
+      prom_->SetConfigPin([this] { fpga_->LoadFromProm(prom_->memory()); });
+    }
+    if (kind == BoardKind::PromStuck) {
+      prom_->SetStuckBlock(STUCK_PROM_BLOCK);
+    }
   }
   rx_.reserve(RX_CAPACITY);
 }
@@ -278,6 +303,7 @@ int Board::Close(AdapterHandle handle) {
 void Board::Wait(uint32_t milliseconds) {
   waited_ += milliseconds;
   PassTime(milliseconds * NS_PER_MS);
+  if (prom_) prom_->Elapse(milliseconds);
 }
 
 std::unique_ptr<Board> MakeBoard(BoardKind kind) { return std::make_unique<Board>(kind); }

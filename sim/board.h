@@ -26,11 +26,26 @@ enum class BoardKind {
   None,      // no adapter: the open fails
   DeadHigh,  // an adapter with nothing attached, TDO pulled high
   DeadLow,   // an adapter with nothing attached, TDO stuck low
+  PromJtagMode,  // TDI, XC3S200, PROM, TDO with mode pins that do not select the PROM
+  PromStuck,     // TDI, XC3S200, PROM, TDO with a PROM block that does not take programming
 };
 
-// "xc3s200", "xc3s400", "prom", "prom400", "none", "dead", "dead0".
+// One simulated board as every list of them shows it.
+struct BoardInfo {
+  const char* name;  // "xc3s200", "prom", ...
+  BoardKind kind;
+  const char* description;
+};
+
+// Every simulated board, in the order lists show them.
+const std::vector<BoardInfo>& Boards();
+// The names joined by `separator`, each after `prefix`: "sim:xc3s200, sim:xc3s400, ...".
+std::string BoardNames(const char* prefix, const char* separator);
 bool ParseBoardName(const std::string& name, BoardKind* kind);
 const char* BoardName(BoardKind kind);
+
+// The block of the PROM on the prom-stuck board that keeps an older image's bytes.
+constexpr uint32_t STUCK_PROM_BLOCK = 1;
 
 // Faults injected into the chip. Counts are 1-based call numbers; 0 means never.
 struct FaultPlan {

@@ -1,14 +1,18 @@
 #include "sim/fpga.h"
 
+#include "sim/config_crc.h"
+
 namespace torvane::sim {
 
 namespace {
 
 // Configuration registers and commands, as the packets address them.
+constexpr uint32_t REG_CRC = 0;
 constexpr uint32_t REG_FDRI = 2;
 constexpr uint32_t REG_CMD = 4;
 constexpr uint32_t REG_IDCODE = 14;
 constexpr uint32_t CMD_START = 5;
+constexpr uint32_t CMD_RCRC = 7;
 constexpr uint32_t CMD_DESYNC = 13;
 constexpr uint32_t OP_WRITE = 2;
 
@@ -29,6 +33,7 @@ void Fpga::PowerOn() {
   bitCount_ = 0;
   ClearConfiguration();
   clearUntilNs_ = 0;
+  loadedAtNs_ = 0;
   startups_ = 0;
 }
 
@@ -45,6 +50,9 @@ void Fpga::ClearConfiguration() {
   startupClocks_ = 0;
   done_ = false;
   frameWords_ = 0;
+  crc_ = 0;
+  crcError_ = false;
+  frames_.clear();
 }
 
 bool Fpga::Clearing() const { return clock_ != nullptr && *clock_ < clearUntilNs_; }
@@ -52,7 +60,7 @@ bool Fpga::Clearing() const { return clock_ != nullptr && *clock_ < clearUntilNs
 uint32_t Fpga::CaptureInstruction() {
   uint32_t capture = CAPTURE_FIXED;
   if (initHigh()) capture |= CAPTURE_INIT;
-  if (done_) capture |= CAPTURE_DONE | CAPTURE_ISC_DONE;
+  if (done()) capture |= CAPTURE_DONE | CAPTURE_ISC_DONE;
   return capture;
 }
 
@@ -79,6 +87,10 @@ void Fpga::ShiftData(bool tdi) {
     bits_.back() |= static_cast<uint8_t>(0x80 >> (bitCount_ & 7));
   }
   ++bitCount_;
+  ConfigBit(tdi);
+}
+
+void Fpga::ConfigBit(bool tdi) {
   window_ = (window_ << 1) | (tdi ? 1u : 0u);
   if (!synced_) {
     if (window_ == SYNC_WORD) {
@@ -117,9 +129,22 @@ void Fpga::ProcessWord(uint32_t word) {
 }
 
 void Fpga::WriteRegister(uint32_t reg, uint32_t value) {
+  if (reg == REG_CRC) {
+    // The expected value is checked, not folded in; a mismatch drops INIT and no
+    // start-up follows.
+    if ((value & 0xFFFF) != crc_) {
+      crcError_ = true;
+      configError_ = true;
+      startupArmed_ = false;
+    }
+    crc_ = 0;
+    return;
+  }
+  crc_ = ConfigCrcStep(crc_, reg, value);
   switch (reg) {
     case REG_FDRI:
       ++frameWords_;
+      frames_.push_back(value);
       break;
     case REG_IDCODE:
       idChecked_ = true;
@@ -128,7 +153,9 @@ void Fpga::WriteRegister(uint32_t reg, uint32_t value) {
       }
       break;
     case REG_CMD:
-      if (value == CMD_START && !configError_) {
+      if (value == CMD_RCRC) {
+        crc_ = 0;
+      } else if (value == CMD_START && !configError_) {
         startupArmed_ = true;
         startupClocks_ = 0;
       } else if (value == CMD_DESYNC) {
@@ -146,6 +173,23 @@ void Fpga::OnIdleClock() {
     return;
   }
   if (++startupClocks_ == STARTUP_CLOCKS) {
+    done_ = true;
+    startupArmed_ = false;
+    ++startups_;
+  }
+}
+
+void Fpga::LoadFromProm(const std::vector<uint8_t>& image) {
+  ClearConfiguration();
+  uint64_t bits = 0;
+  // The part reads until start-up is armed and the stream desynchronised, or the end.
+  for (size_t i = 0; i < image.size() && !(startupArmed_ && !synced_); ++i) {
+    for (int bit = 7; bit >= 0; --bit) ConfigBit(((image[i] >> bit) & 1) != 0);
+    bits += 8;
+  }
+  loadedAtNs_ = clock_ != nullptr ? *clock_ + bits * SERIAL_BIT_NANOSECONDS : 0;
+  // In master serial mode start-up runs on the part's own configuration clock.
+  if (startupArmed_ && !configError_) {
     done_ = true;
     startupArmed_ = false;
     ++startups_;

@@ -41,13 +41,23 @@ class Fpga : public JtagDevice {
   // Every bit shifted into the configuration port, packed most significant bit first.
   const std::vector<uint8_t>& configBits() const { return bits_; }
   uint64_t configBitCount() const { return bitCount_; }
-  bool done() const { return done_; }
+  bool done() const { return done_ && !LoadingFromProm(); }
   bool initHigh() const { return !configError_ && !Clearing() && !defects_.initHeldLow; }
   bool configError() const { return configError_; }
   bool idChecked() const { return idChecked_; }
   bool startupArmed() const { return startupArmed_; }
   uint64_t frameWords() const { return frameWords_; }
   uint32_t startups() const { return startups_; }  // completed start-up sequences
+  bool crcError() const { return crcError_; }
+  // The frame data of the design loaded last, as written to FDRI: what the part runs.
+  const std::vector<uint32_t>& frameData() const { return frames_; }
+
+  // PROG pulsed by the configuration PROM (its CONFIG instruction): the part clears and
+  // loads itself in master serial mode from `image`, byte 0 first, each byte most
+  // significant bit first, and starts up on its own clock when the load armed start-up.
+  // The load takes board time, one bit per configuration clock; DONE rises at its end.
+  void LoadFromProm(const std::vector<uint8_t>& image);
+  static constexpr uint64_t SERIAL_BIT_NANOSECONDS = 167;  // the default 6 MHz clock
 
   void PowerOn() override;
 
@@ -62,7 +72,9 @@ class Fpga : public JtagDevice {
 
  private:
   void ClearConfiguration();
+  void ConfigBit(bool bit);
   bool Clearing() const;
+  bool LoadingFromProm() const { return clock_ != nullptr && *clock_ < loadedAtNs_; }
   void ProcessWord(uint32_t word);
   void WriteRegister(uint32_t reg, uint32_t value);
 
@@ -75,6 +87,9 @@ class Fpga : public JtagDevice {
   uint32_t wordsLeft_ = 0;
   bool writing_ = false;
 
+  uint16_t crc_ = 0;
+  bool crcError_ = false;
+  std::vector<uint32_t> frames_;
   bool configError_ = false;
   bool idChecked_ = false;
   bool startupArmed_ = false;
@@ -84,7 +99,8 @@ class Fpga : public JtagDevice {
   uint32_t startups_ = 0;
 
   const uint64_t* clock_ = nullptr;
-  uint64_t clearUntilNs_ = 0;  // INIT is low until the board's time reaches this
+  uint64_t clearUntilNs_ = 0;
+  uint64_t loadedAtNs_ = 0;  // a load from the PROM ends when the board's time reaches this  // INIT is low until the board's time reaches this
   Defects defects_;
 };
 

@@ -1,5 +1,7 @@
 #include "sim/prom.h"
 
+#include <algorithm>
+
 namespace torvane::sim {
 
 Prom::Prom()
@@ -8,7 +10,24 @@ Prom::Prom()
       dataRing_(BLOCK_BYTES * 8, 0),
       dataRegister_(BLOCK_BYTES, 0xFF) {}
 
-void Prom::Fill(uint8_t value) { memory_.assign(memory_.size(), value); }
+void Prom::Fill(uint8_t value) {
+  for (uint32_t block = 0; block < BLOCK_COUNT; ++block) {
+    if (block == stuckBlock_) continue;
+    std::fill_n(memory_.begin() + block * BLOCK_BYTES, BLOCK_BYTES, value);
+  }
+}
+
+void Prom::SetStuckBlock(uint32_t block) {
+  stuckBlock_ = block;
+  if (block >= BLOCK_COUNT) return;
+  for (uint32_t i = 0; i < BLOCK_BYTES; ++i) {
+    memory_[block * BLOCK_BYTES + i] = static_cast<uint8_t>(0x35 + 7 * i);
+  }
+}
+
+void Prom::Elapse(uint32_t milliseconds) {
+  disableMsLeft_ = milliseconds >= disableMsLeft_ ? 0 : disableMsLeft_ - milliseconds;
+}
 
 void Prom::PowerOn() {
   // The flash array is non-volatile and survives; everything else starts afresh.
@@ -19,13 +38,14 @@ void Prom::PowerOn() {
   ringHead_ = 0;
   operation_ = Operation::None;
   operationClocks_ = 0;
+  disableMsLeft_ = 0;
 }
 
 bool Prom::ModelsInstruction(uint32_t instruction) const {
   // Outside ISC mode the programming registers are not reachable: the part answers
   // with its bypass register, as a real one ignores the instruction.
-  return iscMode_ &&
-         (instruction == INSTR_ISC_ADDRESS_SHIFT || instruction == INSTR_ISC_DATA_SHIFT);
+  return iscMode_ && (instruction == INSTR_ISC_ADDRESS_SHIFT ||
+                      instruction == INSTR_ISC_DATA_SHIFT || instruction == INSTR_ISC_READ);
 }
 
 void Prom::OnInstruction(uint32_t instruction) {
@@ -35,7 +55,18 @@ void Prom::OnInstruction(uint32_t instruction) {
       iscMode_ = true;
       break;
     case INSTR_ISC_DISABLE:
+      if (iscMode_) disableMsLeft_ = DISABLE_MS;
       iscMode_ = false;
+      break;
+    case INSTR_ISC_READ:
+      if (iscMode_) operation_ = Operation::Read;
+      break;
+    case INSTR_CONFIG:
+      // Only a part out of programming mode drives its CF pin.
+      if (!iscMode_ && disableMsLeft_ == 0) {
+        ++configPulses_;
+        if (configPin_) configPin_();
+      }
       break;
     case INSTR_ISC_ERASE:
       if (iscMode_) operation_ = Operation::Erase;
@@ -83,6 +114,7 @@ void Prom::UpdateData() {
     address_ = addressShift_;
     return;
   }
+  if (instruction() != INSTR_ISC_DATA_SHIFT) return;  // a read's scan leaves it as it was
   // The oldest of the last 4096 bits is data bit 0: the first byte's most significant bit.
   for (size_t i = 0; i < BLOCK_BYTES; ++i) {
     uint8_t byte = 0;
@@ -104,6 +136,8 @@ void Prom::OnIdleClock() {
     ++erases_;
   } else if (operation_ == Operation::Program && operationClocks_ == PROGRAM_CLOCKS) {
     ProgramBlock();
+  } else if (operation_ == Operation::Read && operationClocks_ == READ_CLOCKS) {
+    ReadBlock();
   }
 }
 
@@ -114,10 +148,23 @@ void Prom::ProgramBlock() {
     return;
   }
   programmed_.push_back(address_);
+  if (block == stuckBlock_) return;
   uint8_t* target = &memory_[block * BLOCK_BYTES];
   for (size_t i = 0; i < BLOCK_BYTES; ++i) {
     target[i] &= dataRegister_[i];  // flash programming can only clear bits
   }
+}
+
+// The data register takes the block with its first bit nearest TDO, as UpdateData reads it.
+void Prom::ReadBlock() {
+  uint32_t block = address_ / BLOCK_ADDRESS_UNITS;
+  if (block >= BLOCK_COUNT) return;
+  const uint8_t* source = &memory_[block * BLOCK_BYTES];
+  ringHead_ = 0;
+  for (size_t i = 0; i < BLOCK_BYTES * 8; ++i) {
+    dataRing_[i] = (source[i / 8] >> (7 - i % 8)) & 1;
+  }
+  ++reads_;
 }
 
 }  // namespace torvane::sim

@@ -1,9 +1,15 @@
 // The XCF02S configuration PROM as its JTAG port sees it: ISC mode, the 16-bit address
 // register, the 4096-bit data register, erase and block programming that take effect
-// only after their Run-Test/Idle clocks, and the 2 Mbit flash array itself.
+// only after their Run-Test/Idle clocks, block read-back, CONFIG (the FPGA's PROG pin),
+// and the 2 Mbit flash array itself.
+//
+// Bit order: ISC_READ loads the addressed block into the data register as programming
+// left it, so a 4096-bit scan shifts the block out in the order programming shifted it
+// in: the first bit out is the block's first byte's most significant bit.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "sim/jtag_device.h"
@@ -22,6 +28,8 @@ class Prom : public JtagDevice {
   static constexpr uint32_t INSTR_ISC_DATA_SHIFT = 0xED;
   static constexpr uint32_t INSTR_ISC_PROGRAM = 0xEA;
   static constexpr uint32_t INSTR_FINISH = 0x0A;
+  static constexpr uint32_t INSTR_CONFIG = 0xEE;
+  static constexpr uint32_t INSTR_ISC_READ = 0xEF;
 
   static constexpr uint32_t BLOCK_BYTES = 512;
   static constexpr uint32_t BLOCK_COUNT = 512;
@@ -29,6 +37,11 @@ class Prom : public JtagDevice {
   // Run-Test/Idle clocks the flash needs before an erase or a block program is done.
   static constexpr uint32_t ERASE_CLOCKS = 20000;
   static constexpr uint32_t PROGRAM_CLOCKS = 128;
+  // Run-Test/Idle clocks a read needs before the data register holds the block.
+  static constexpr uint32_t READ_CLOCKS = 16;
+  // After ISC_DISABLE the part takes this long to leave programming mode; a CONFIG
+  // before then is ignored.
+  static constexpr uint32_t DISABLE_MS = 100;
 
   Prom();
 
@@ -43,6 +56,16 @@ class Prom : public JtagDevice {
   uint32_t programsPastEnd() const { return programsPastEnd_; }
   uint32_t programsCutShort() const { return cutShort_; }  // left before their clocks
   uint32_t finishes() const { return finishes_; }
+  uint32_t reads() const { return reads_; }  // completed block reads
+  uint32_t configPulses() const { return configPulses_; }
+
+  // The board's wiring of CONFIG: what pulsing the FPGA's PROG does. Unset, as on a
+  // board whose mode pins do not select the PROM, CONFIG does nothing.
+  void SetConfigPin(std::function<void()> pulse) { configPin_ = std::move(pulse); }
+  // A faulty part: this block holds an older image's bytes and ignores erase and program.
+  void SetStuckBlock(uint32_t block);
+  // Board time passing, for the waits the part needs.
+  void Elapse(uint32_t milliseconds);
 
   void PowerOn() override;
 
@@ -57,9 +80,10 @@ class Prom : public JtagDevice {
   void OnTestLogicReset() override { EndOperation(); }
 
  private:
-  enum class Operation { None, Erase, Program };
+  enum class Operation { None, Erase, Program, Read };
   void EndOperation();
   void ProgramBlock();
+  void ReadBlock();
 
   std::vector<uint8_t> memory_;
   bool iscMode_ = false;
@@ -76,6 +100,11 @@ class Prom : public JtagDevice {
   uint32_t programsPastEnd_ = 0;
   uint32_t cutShort_ = 0;
   uint32_t finishes_ = 0;
+  uint32_t reads_ = 0;
+  uint32_t configPulses_ = 0;
+  uint32_t disableMsLeft_ = 0;
+  uint32_t stuckBlock_ = BLOCK_COUNT;  // none
+  std::function<void()> configPin_;
 };
 
 }  // namespace torvane::sim

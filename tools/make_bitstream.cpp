@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "sim/config_crc.h"
+
 namespace torvane {
 namespace {
 
@@ -33,9 +35,11 @@ void PutWord(std::vector<uint8_t>& out, uint32_t word) {
   out.push_back(static_cast<uint8_t>(word));
 }
 
-void PutRegister(std::vector<uint8_t>& out, uint32_t reg, uint32_t value) {
+// A one-word register write, folded into the running CRC as the FPGA folds it.
+void PutRegister(std::vector<uint8_t>& out, uint32_t reg, uint32_t value, uint16_t* crc) {
   PutWord(out, Type1Header(OP_WRITE, reg, 1));
   PutWord(out, value);
+  *crc = reg == REG_CMD && value == CMD_RCRC ? 0 : sim::ConfigCrcStep(*crc, reg, value);
 }
 
 // A text field: key, 16-bit length, the text and its terminating NUL.
@@ -65,23 +69,28 @@ std::vector<uint8_t> PacketBody(BitPart part, uint32_t seed, size_t size) {
   body.reserve(size);
   PutWord(body, DUMMY_WORD);
   PutWord(body, SYNC_WORD);
-  PutRegister(body, REG_CMD, CMD_RCRC);
-  PutRegister(body, REG_COR, 0x00003FE5);
-  PutRegister(body, REG_IDCODE, PartIdcode(part));
-  PutRegister(body, REG_MASK, 0x00000000);
-  PutRegister(body, REG_CTL, 0x00000000);
-  PutRegister(body, REG_CMD, CMD_WCFG);
-  PutRegister(body, REG_FAR, 0);
+  uint16_t crc = 0;
+  PutRegister(body, REG_CMD, CMD_RCRC, &crc);
+  PutRegister(body, REG_COR, 0x00003FE5, &crc);
+  PutRegister(body, REG_IDCODE, PartIdcode(part), &crc);
+  PutRegister(body, REG_MASK, 0x00000000, &crc);
+  PutRegister(body, REG_CTL, 0x00000000, &crc);
+  PutRegister(body, REG_CMD, CMD_WCFG, &crc);
+  PutRegister(body, REG_FAR, 0, &crc);
   PutWord(body, Type1Header(OP_WRITE, REG_FDRI, 0));
   PutWord(body, Type2Header(OP_WRITE, static_cast<uint32_t>(frameWords)));
   WordSource source(seed);
   for (size_t i = 0; i < frameWords; ++i) {
-    PutWord(body, source.Next());
+    uint32_t word = source.Next();
+    PutWord(body, word);
+    crc = sim::ConfigCrcStep(crc, REG_FDRI, word);
   }
-  PutRegister(body, REG_CMD, CMD_START);
-  PutRegister(body, REG_CTL, 0x00000000);
-  PutRegister(body, REG_CRC, source.Next() & 0xFFFF);
-  PutRegister(body, REG_CMD, CMD_DESYNC);
+  PutRegister(body, REG_CMD, CMD_START, &crc);
+  PutRegister(body, REG_CTL, 0x00000000, &crc);
+  // The check itself is not folded in: the FPGA compares and starts afresh.
+  uint16_t check = crc;
+  PutRegister(body, REG_CRC, check, &crc);
+  PutRegister(body, REG_CMD, CMD_DESYNC, &crc);
   while (body.size() < size) {
     PutWord(body, NOP_WORD);
   }

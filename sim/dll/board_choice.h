@@ -11,8 +11,8 @@ namespace torvane::sim {
 constexpr const char* BOARD_FILE_NAME = "ftd2xx-board.txt";
 constexpr BoardKind DEFAULT_BOARD = BoardKind::Prom200;
 
-// The board named by the first word of `text` ("xc3s200", "prom", ... as ParseBoardName
-// reads them); the default board for an empty text. False for a name no board has.
+// The board named by the first word of `text` (a name of sim::Boards(): "xc3s200",
+// "prom", "prom-stuck", ...); the default board for an empty text. False for a name no board has.
 bool ParseBoardChoice(const std::string& text, BoardKind* kind);
 
 // Reads the board file in `directory` (with its trailing separator); a missing file

@@ -50,6 +50,13 @@ class DownloadTest : public ::testing::Test {
     std::snprintf(state_.path, sizeof state_.path, "%s", path.c_str());
   }
 
+  // A file of exactly these bytes, for a test that alters a generated one.
+  void SelectBytes(const std::vector<uint8_t>& bytes) {
+    std::string path = scratch_.Write("design.bit", bytes);
+    data_ = bytes;
+    std::snprintf(state_.path, sizeof state_.path, "%s", path.c_str());
+  }
+
   // A raw body of `size` bytes: traffic tests need no real bitstream.
   void SelectRawFile(size_t size, uint32_t seed = 3) {
     BitstreamOptions options;

@@ -33,6 +33,9 @@ class RecordingHost : public DialogHost {
     messages.push_back(
         {MessageOwner::Dialog, VerdictText(result), VERDICT_CAPTION, VerdictIcon(result)});
   }
+  void SetReadBackProgress(uint32_t blocks, uint32_t total) override {
+    readBack.push_back({blocks, total});
+  }
 
   std::string usbLine() const { return Line(StatusLine::Usb); }
   std::string deviceLine() const { return Line(StatusLine::Device); }
@@ -41,6 +44,7 @@ class RecordingHost : public DialogHost {
   std::vector<std::pair<uint32_t, uint32_t>> ranges;
   std::vector<uint32_t> positions;
   std::vector<RecordedMessage> messages;
+  std::vector<std::pair<uint32_t, uint32_t>> readBack;  // blocks read, of how many
 
  private:
   std::string Line(StatusLine line) const {

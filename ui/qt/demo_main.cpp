@@ -12,10 +12,13 @@
 
 namespace {
 
-constexpr const char* USAGE =
-    "usage: torvane-demo [BOARD] [--board BOARD] [--screenshot FILE]\n"
-    "  BOARD: xc3s200, xc3s400, prom, prom400, none, dead, dead0 (default prom)\n"
-    "  --screenshot FILE  write a picture of the dialog to FILE and exit\n";
+void PrintUsage() {
+  std::fprintf(stderr,
+               "usage: torvane-demo [BOARD] [--board BOARD] [--screenshot FILE]\n"
+               "  BOARD: %s (default prom)\n"
+               "  --screenshot FILE  write a picture of the dialog to FILE and exit\n",
+               torvane::sim::BoardNames("", ", ").c_str());
+}
 
 struct DemoOptions {
   torvane::sim::BoardKind board = torvane::sim::BoardKind::Prom200;
@@ -46,7 +49,7 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);  // takes Qt's own options out of argv first
   DemoOptions options;
   if (!ParseOptions(argc, argv, &options)) {
-    std::fputs(USAGE, stderr);
+    PrintUsage();
     return 2;
   }
   std::unique_ptr<torvane::sim::Board> board = torvane::sim::MakeBoard(options.board);

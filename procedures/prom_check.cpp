@@ -1,0 +1,145 @@
+#include "procedures/prom_check.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "bitfile/bit_file.h"
+#include "procedures/download_prom.h"
+#include "procedures/prom_readback.h"
+
+namespace torvane {
+
+namespace {
+
+// Five TMS-high clocks reach Test-Logic-Reset from any state; then Run-Test/Idle.
+constexpr PinVector VEC_RESET_TO_IDLE[6] = {0x08, 0x08, 0x08, 0x08, 0x08, 0x00};
+// The FPGA clears and loads itself from the PROM after CONFIG; DONE is polled meanwhile.
+constexpr uint32_t DONE_POLL_MS = 50;
+constexpr uint32_t DONE_BOUND_MS = 1000;
+
+ChainStatus AwaitDone(AdapterLink& link, bool* ok) {
+  for (uint32_t waited = 0;; waited += DONE_POLL_MS) {
+    ChainStatus status = ReadChainStatus(link, ok);
+    if (!*ok || !status.believable || status.done || waited >= DONE_BOUND_MS) return status;
+    LinkWait(link, DONE_POLL_MS);
+  }
+}
+
+// Synchronous mode from Run-Test/Idle, for the exchanges of a read-back.
+bool EnterReadBack(AdapterLink& link) {
+  LinkSetBitMode(link, BITMODE_SYNC_BITBANG);
+  LinkSetLatencyTimer(link, LOW_LATENCY_MS);
+  LinkPurge(link, PURGE_RX);
+  return ExchangeVectors(link, VEC_RESET_TO_IDLE, sizeof VEC_RESET_TO_IDLE, nullptr);
+}
+
+// A refused write says more than a missing answer: it is the cause when both happened.
+PromCause FailureCause(const AdapterLink& link, uint32_t failedBefore) {
+  return link.failedWrites != failedBefore ? PromCause::WriteFailed
+                                           : PromCause::NoAnswer;
+}
+
+// Reads `expected.size()` bytes of blocks back, leaves ISC mode and compares.
+bool ReadBackAndCompare(AppState& state, DialogHost& host,
+                        const std::vector<uint8_t>& expected) {
+  uint32_t failedBefore = state.link.failedWrites;
+  std::vector<uint8_t> image;
+  bool read = ReadPromBlocks(state.link, host,
+                             static_cast<uint32_t>(expected.size() / PROM_BLOCK_BYTES), &image);
+  bool left = LeavePromIsc(state.link);
+  if (!read || !left) {
+    state.report.prom = FailureCause(state.link, failedBefore);
+    return false;
+  }
+  state.report.readBack = true;
+  state.report.firstDifferentBlock = FirstDifferentBlock(image, expected);
+  if (state.report.firstDifferentBlock >= 0) {
+    state.report.prom = PromCause::PromDiffers;
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+DownloadResult CheckPromAfterDownload(AppState& state, DialogHost& host,
+                                      const std::vector<uint8_t>& written,
+                                      PromCause downloadCause) {
+  AdapterLink& link = state.link;
+  state.report = DownloadReport{};
+  LinkWait(link, SETTLE_MS);
+  // A failed query delivers no count, and so counts as no answer from the adapter.
+  if (LinkGetStatus(link) != ADAPTER_OK || link.rxQueued == 0) {
+    state.report.prom = PromCause::NoAnswer;
+    return EndWithVerdict(state, host, false);
+  }
+  uint32_t failedBefore = link.failedWrites;
+  // Out of programming mode, then CONFIG: on a board whose mode pins select the PROM the
+  // FPGA clears and boots from it, as at power-up, and checks the image's CRC doing so.
+  PinVector scan[CHAIN_SCAN_VECTORS];
+  SendVectors(link, VEC_RESET_TO_IDLE, sizeof VEC_RESET_TO_IDLE);
+  ChainInstructionScan(PROM_ISC_DISABLE, scan);
+  SendVectors(link, scan, CHAIN_SCAN_VECTORS);
+  LinkWait(link, ISC_DISABLE_MS);
+  if (downloadCause != PromCause::None) {
+    state.report.prom = downloadCause;  // a half-programmed PROM must not boot the FPGA
+    return EndWithVerdict(state, host, false);
+  }
+  ChainInstructionScan(PROM_CONFIG, scan);
+  SendVectors(link, scan, CHAIN_SCAN_VECTORS);
+
+  LinkSetBitMode(link, BITMODE_SYNC_BITBANG);
+  LinkSetLatencyTimer(link, LOW_LATENCY_MS);
+  LinkPurge(link, PURGE_RX);
+  bool ok = false;
+  ChainStatus status = AwaitDone(link, &ok);
+  if (!ok || !status.believable || link.failedWrites != failedBefore) {
+    state.report.prom = FailureCause(link, failedBefore);
+    return EndWithVerdict(state, host, false);
+  }
+  state.report.doneRose = status.done;
+  if (status.done && !state.verifyPromAfterDownload) {
+    return EndWithVerdict(state, host, true);
+  }
+  // DONE low (the mode pins, or a design for another part): what the PROM holds decides.
+  return EndWithVerdict(state, host, ReadBackAndCompare(state, host, written));
+}
+
+DownloadResult VerifyProm(AppState& state, DialogHost& host, const BitFile& file) {
+  state.report = DownloadReport{};
+  const std::vector<uint8_t>& data = file.data;
+  if (data.size() > PROM_CAPACITY_BYTES) {
+    host.ShowError(MessageOwner::Dialog, TEXT_FILE_TOO_LARGE);
+    return DownloadResult::FileError;
+  }
+  // The blocks the download programs: whole blocks padded with 0xFF, one more when the
+  // data ends on a block boundary, never past the end of the flash.
+  size_t blocks = std::min<size_t>(data.size() / PROM_BLOCK_BYTES + 1, PROM_BLOCK_COUNT);
+  std::vector<uint8_t> expected(blocks * PROM_BLOCK_BYTES, 0xFF);
+  std::copy(data.begin(), data.end(), expected.begin());
+
+  uint32_t failedBefore = state.link.failedWrites;
+  if (!EnterReadBack(state.link)) {
+    state.report.prom = FailureCause(state.link, failedBefore);
+    return DownloadResult::Failed;
+  }
+  return ReadBackAndCompare(state, host, expected) ? DownloadResult::Complete
+                                                   : DownloadResult::Failed;
+}
+
+bool ReadProm(AppState& state, DialogHost& host, std::vector<uint8_t>* image) {
+  state.report = DownloadReport{};
+  AdapterLink& link = state.link;
+  uint32_t failedBefore = link.failedWrites;
+  bool read = EnterReadBack(link) && ReadPromBlocks(link, host, PROM_BLOCK_COUNT, image);
+  bool left = LeavePromIsc(link);
+  if (!read || !left) {
+    state.report.prom = FailureCause(link, failedBefore);
+    image->clear();
+    return false;
+  }
+  state.report.readBack = true;
+  return true;
+}
+
+}  // namespace torvane

@@ -1,0 +1,204 @@
+// The PROM verdict asked of the devices, end to end on the simulated boards: the FPGA
+// booting from the PROM, the read-back when it does not, and faults during the check.
+#include "procedures/prom_check.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <string>
+
+#include "procedures/download_fpga.h"
+#include "procedures/download_prom.h"
+#include "procedures/identify.h"
+#include "procedures/prom_readback.h"
+#include "sim/fpga.h"
+#include "sim/prom.h"
+#include "tests/support/download_fixture.h"
+
+namespace torvane {
+namespace {
+
+using sim::BoardKind;
+using testing::DownloadTest;
+
+// Runs of equal lines as "COUNT LINE", the form the stored trace is kept in.
+std::vector<std::string> RunLengths(const std::vector<std::string>& lines) {
+  std::vector<std::string> runs;
+  for (size_t i = 0; i < lines.size();) {
+    size_t j = i;
+    while (j < lines.size() && lines[j] == lines[i]) ++j;
+    runs.push_back(std::to_string(j - i) + " " + lines[i]);
+    i = j;
+  }
+  return runs;
+}
+
+class PromCheck : public DownloadTest {
+ protected:
+  // Verifies the selected file, loaded as the CLI loads it.
+  DownloadResult Verify() {
+    BitFile file;
+    EXPECT_EQ(LoadBitFile(state_.path, &file), BitFileError::None);
+    return VerifyProm(state_, host_, file);
+  }
+  void Download(BoardKind kind, BitPart part) {
+    Connect(kind);
+    BitstreamOptions options;
+    options.part = part;
+    SelectFile(options);
+    result_ = DownloadProm(state_, host_);
+  }
+  std::string Verdict() const { return host_.messages.empty() ? "" : host_.messages.back().text; }
+  const sim::Prom& prom() const { return *board_->prom(); }
+  const sim::Fpga& fpga() const { return *board_->fpga(); }
+
+  DownloadResult result_ = DownloadResult::FileError;
+};
+
+TEST_F(PromCheck, AGoodImageBootsTheFpgaWhichRunsTheFilesDesign) {
+  for (auto [kind, alone, part] :
+       {std::tuple{BoardKind::Prom200, BoardKind::Xc3s200, BitPart::XC3S200},
+        std::tuple{BoardKind::Prom400, BoardKind::Xc3s400, BitPart::XC3S400}}) {
+    // The same file configured over JTAG, for the design the FPGA should run.
+    Connect(alone);
+    BitstreamOptions options;
+    options.part = part;
+    SelectFile(options);
+    ASSERT_EQ(DownloadFpga(state_, host_), DownloadResult::Complete);
+    std::vector<uint32_t> design = fpga().frameData();
+
+    host_ = testing::RecordingHost{};
+    Download(kind, part);
+    EXPECT_EQ(result_, DownloadResult::Complete);
+    EXPECT_EQ(Verdict(), "DOWNLOAD COMPLETE !");
+    EXPECT_TRUE(state_.report.doneRose);
+    EXPECT_FALSE(state_.report.readBack);  // DONE is the proof; nothing read back
+    EXPECT_EQ(prom().reads(), 0u);
+    EXPECT_TRUE(fpga().done());
+    EXPECT_EQ(fpga().startups(), 1u);
+    EXPECT_FALSE(design.empty());
+    EXPECT_EQ(fpga().frameData(), design);
+    EXPECT_FALSE(prom().iscMode());
+    // The FPGA held BYPASS and never saw an all-zero instruction.
+    for (uint32_t instruction : fpga().instructionLog()) EXPECT_NE(instruction, 0u);
+  }
+}
+
+TEST_F(PromCheck, WithoutTheBootTheReadBackDecides) {
+  // Mode pins for JTAG only: the PROM is right, the FPGA never starts from it. The
+  // driver's latency timer is long, as a user may have set it.
+  Connect(BoardKind::PromJtagMode);
+  board_->SetDriverLatency(60);
+  board_->Replug();
+  IdentifyChain(state_, host_);
+  SelectFile(BitstreamOptions{});
+  result_ = DownloadProm(state_, host_);
+  EXPECT_EQ(result_, DownloadResult::Complete);
+  EXPECT_FALSE(state_.report.doneRose);
+  EXPECT_TRUE(state_.report.readBack);
+  EXPECT_EQ(state_.report.firstDifferentBlock, -1);
+  EXPECT_FALSE(fpga().done());
+  uint32_t blocks = static_cast<uint32_t>(PartDataSize(BitPart::XC3S200) / PROM_BLOCK_BYTES + 1);
+  EXPECT_EQ(prom().reads(), blocks);
+  EXPECT_EQ(host_.positions.back(), 99u);  // the bar stays where the download left it
+  EXPECT_EQ(host_.readBack.back(), std::make_pair(blocks, blocks));
+  EXPECT_LE(board_->maxUnreadSamples(), 128u);  // the chip never stalls
+  EXPECT_FALSE(prom().iscMode());
+
+  // A design for the other part: the FPGA refuses it, the PROM still holds it.
+  Download(BoardKind::Prom200, BitPart::XC3S400);
+  EXPECT_EQ(result_, DownloadResult::Complete);
+  EXPECT_FALSE(fpga().done());
+  EXPECT_FALSE(fpga().initHigh());
+  EXPECT_TRUE(state_.report.readBack);
+  EXPECT_EQ(state_.report.firstDifferentBlock, -1);
+}
+
+TEST_F(PromCheck, APromThatDoesNotProgramFailsNamingTheBlock) {
+  Download(BoardKind::PromStuck, BitPart::XC3S200);
+  EXPECT_EQ(result_, DownloadResult::Failed);
+  EXPECT_EQ(Verdict(), "DOWNLOAD FAILED !");
+  EXPECT_TRUE(fpga().crcError());  // the FPGA's own check caught the old bytes
+  EXPECT_FALSE(fpga().done());
+  EXPECT_EQ(state_.report.prom, PromCause::PromDiffers);
+  EXPECT_EQ(state_.report.firstDifferentBlock, static_cast<int>(sim::STUCK_PROM_BLOCK));
+  EXPECT_FALSE(prom().iscMode());
+}
+
+TEST_F(PromCheck, TheTrafficUntilTheVerdictIsAsItWasBeforeTheCheck) {
+  // Recorded from the download as it was before the check was added: 700 raw bytes.
+  std::ifstream stored(std::string(TORVANE_TEST_DATA) + "/prom_download_until_verdict.trace");
+  ASSERT_TRUE(stored);
+  std::vector<std::string> before;
+  for (std::string line; std::getline(stored, line);) before.push_back(line);
+
+  Connect(BoardKind::Prom200, /*traced=*/true);
+  SelectRawFile(700, 3);
+  DownloadProm(state_, host_);
+  std::vector<std::string> now = RunLengths(TraceLines());
+  ASSERT_GT(now.size(), before.size());
+  EXPECT_EQ(std::vector<std::string>(now.begin(), now.begin() + before.size()), before);
+}
+
+TEST_F(PromCheck, VerifyAndReadOnGoodAndBadProms) {
+  Download(BoardKind::PromJtagMode, BitPart::XC3S200);
+  ASSERT_EQ(result_, DownloadResult::Complete);
+  std::vector<uint8_t> image;
+  ASSERT_TRUE(ReadProm(state_, host_, &image));
+  EXPECT_EQ(image, prom().memory());  // every block, bit for bit and in order
+  EXPECT_EQ(Verify(), DownloadResult::Complete);
+
+  // Another design differs from its first block on; verifying writes nothing.
+  uint32_t erases = prom().erases();
+  size_t programs = prom().programmedAddresses().size();
+  BitstreamOptions other;
+  other.seed = 9;
+  other.designName = "other";
+  SelectFile(other);
+  EXPECT_EQ(Verify(), DownloadResult::Failed);
+  EXPECT_EQ(state_.report.prom, PromCause::PromDiffers);
+  EXPECT_EQ(state_.report.firstDifferentBlock, 0);
+  EXPECT_EQ(prom().erases(), erases);
+  EXPECT_EQ(prom().programmedAddresses().size(), programs);
+
+  Connect(BoardKind::PromStuck);
+  SelectFile(BitstreamOptions{});
+  DownloadProm(state_, host_);
+  EXPECT_EQ(Verify(), DownloadResult::Failed);
+  EXPECT_EQ(state_.report.firstDifferentBlock, static_cast<int>(sim::STUCK_PROM_BLOCK));
+}
+
+TEST_F(PromCheck, AFaultDuringTheCheckEndsFailedWithoutHanging) {
+  struct Case {
+    const char* name;
+    bool unplug;
+    uint32_t afterReads;  // blocks read back before the fault
+  };
+  for (const Case& c : {Case{"unplug at the DONE poll", true, 0},
+                        Case{"failed write at the DONE poll", false, 0},
+                        Case{"unplug mid read-back", true, 3},
+                        Case{"failed write mid read-back", false, 3}}) {
+    Connect(BoardKind::PromJtagMode);
+    sim::Board* board = board_.get();
+    bool struck = false;
+    board->SetWriteHook([board, &c, &struck](uint32_t call) {
+      bool checking = board->prom()->finishes() > 0 && board->bitMode() == BITMODE_SYNC_BITBANG;
+      if (struck || !checking || board->prom()->reads() < c.afterReads) return;
+      struck = true;
+      if (c.unplug) {
+        board->faults().unplugAfterWrites = call - 1;
+      } else {
+        board->faults().failWriteFrom = call;
+      }
+    });
+    SelectRawFile(3000);
+    EXPECT_EQ(DownloadProm(state_, host_), DownloadResult::Failed) << c.name;
+    EXPECT_TRUE(struck) << c.name;
+    EXPECT_EQ(Verdict(), "DOWNLOAD FAILED !") << c.name;
+    EXPECT_EQ(state_.report.prom, PromCause::WriteFailed) << c.name;
+    board->SetWriteHook(nullptr);
+  }
+}
+
+}  // namespace
+}  // namespace torvane

@@ -1,0 +1,152 @@
+#include "procedures/prom_readback.h"
+
+#include <cstring>
+
+#include "procedures/download_prom.h"
+
+namespace torvane {
+
+namespace {
+
+// A 14-bit instruction capture: TDO shows bit i just after the falling edge of vector
+// 4 + i, so in sample 9 + 2i. The same for a data scan starts one vector earlier.
+constexpr size_t FIRST_IR_SAMPLE = 9;
+constexpr size_t FIRST_DR_SAMPLE = 7;
+constexpr int CHAIN_CAPTURE_BITS = 14;
+constexpr uint16_t FPGA_INIT = 1u << (8 + 4);
+constexpr uint16_t FPGA_DONE = 1u << (8 + 5);
+// Run-Test/Idle clocks after ISC_READ; the part's 50 us pass in the round trip that
+// collects their samples before the data scan is written.
+constexpr size_t READ_IDLE_CLOCKS = 20;
+constexpr size_t ADDRESS_SCAN_VECTORS = 22;
+constexpr size_t BLOCK_BITS = 8 * PROM_BLOCK_BYTES;
+constexpr size_t DATA_SCAN_VECTORS = 3 + BLOCK_BITS + 2;
+
+// From Run-Test/Idle: Select-DR-Scan, Capture-DR, Shift-DR; seventeen bits, the PROM's
+// 16-bit address least significant bit first and a 0 for the FPGA's bypass bit, the
+// last into Exit1-DR; Update-DR, Run-Test/Idle.
+void AddressScan(uint16_t address, PinVector out[ADDRESS_SCAN_VECTORS]) {
+  out[0] = PIN_TMS;
+  out[1] = 0x00;
+  out[2] = 0x00;
+  for (int i = 0; i < 16; ++i) out[3 + i] = (address >> i) & 1 ? PIN_TDI : 0x00;
+  out[19] = PIN_TMS;
+  out[20] = PIN_TMS;
+  out[21] = 0x00;
+}
+
+// From Run-Test/Idle: Select-DR-Scan, Capture-DR, Shift-DR; 4096 bits shifted out of
+// the PROM's data register, the last into Exit1-DR; Update-DR, Run-Test/Idle.
+void DataScan(PinVector* out) {
+  std::memset(out, 0, DATA_SCAN_VECTORS);
+  out[0] = PIN_TMS;
+  out[3 + BLOCK_BITS - 1] = PIN_TMS;
+  out[3 + BLOCK_BITS] = PIN_TMS;
+}
+
+}  // namespace
+
+// From Run-Test/Idle: Select-DR-Scan, Select-IR-Scan, Capture-IR, Shift-IR; the PROM's
+// eight bits least significant first, then six ones for the FPGA's BYPASS, the last
+// into Exit1-IR; Update-IR, Run-Test/Idle.
+void ChainInstructionScan(uint8_t promInstruction, PinVector out[CHAIN_SCAN_VECTORS]) {
+  out[0] = PIN_TMS;
+  out[1] = PIN_TMS;
+  out[2] = 0x00;
+  out[3] = 0x00;
+  for (int i = 0; i < 8; ++i) out[4 + i] = (promInstruction >> i) & 1 ? PIN_TDI : 0x00;
+  for (int i = 0; i < 6; ++i) out[12 + i] = PIN_TDI;
+  out[17] = PIN_TDI | PIN_TMS;
+  out[18] = PIN_TMS;
+  out[19] = 0x00;
+}
+
+bool ExchangeVectors(AdapterLink& link, const PinVector* vectors, size_t count,
+                     uint8_t* samples) {
+  uint8_t bytes[SAMPLES_IN_FLIGHT];
+  uint8_t ignored[SAMPLES_IN_FLIGHT];
+  size_t perSlice = SAMPLES_IN_FLIGHT / 2;
+  for (size_t first = 0; first < count; first += perSlice) {
+    size_t n = count - first < perSlice ? count - first : perSlice;
+    ExpandInto(vectors + first, n, bytes);
+    uint32_t size = static_cast<uint32_t>(2 * n);
+    if (LinkWrite(link, bytes, size) != ADAPTER_OK) return false;
+    uint8_t* into = samples ? samples + 2 * first : ignored;
+    if (LinkReadSamples(link, into, size, READ_BOUND_MS) != size) return false;
+  }
+  return true;
+}
+
+ChainStatus DecodeChainCapture(const uint8_t* samples, size_t count) {
+  uint16_t capture = 0;
+  for (int i = 0; i < CHAIN_CAPTURE_BITS; ++i) {
+    size_t at = FIRST_IR_SAMPLE + 2 * static_cast<size_t>(i);
+    if (at < count && (samples[at] & PIN_TDO)) capture = static_cast<uint16_t>(capture | (1u << i));
+  }
+  bool complete = count > FIRST_IR_SAMPLE + 2 * (CHAIN_CAPTURE_BITS - 1);
+  bool believable = complete && (capture & 0x3) == 0x1 && ((capture >> 8) & 0x3) == 0x1;
+  return ChainStatus{believable, believable && (capture & FPGA_DONE) != 0,
+                     believable && (capture & FPGA_INIT) != 0, capture};
+}
+
+ChainStatus ReadChainStatus(AdapterLink& link, bool* ok) {
+  PinVector scan[CHAIN_SCAN_VECTORS];
+  ChainInstructionScan(PROM_BYPASS, scan);
+  uint8_t samples[2 * CHAIN_SCAN_VECTORS] = {};
+  *ok = ExchangeVectors(link, scan, CHAIN_SCAN_VECTORS, samples);
+  return DecodeChainCapture(samples, *ok ? sizeof samples : 0);
+}
+
+bool LoadPromInstruction(AdapterLink& link, uint8_t promInstruction) {
+  PinVector scan[CHAIN_SCAN_VECTORS];
+  ChainInstructionScan(promInstruction, scan);
+  return ExchangeVectors(link, scan, CHAIN_SCAN_VECTORS, nullptr);
+}
+
+bool ReadPromBlocks(AdapterLink& link, DialogHost& host, uint32_t blocks,
+                    std::vector<uint8_t>* image) {
+  image->assign(static_cast<size_t>(blocks) * PROM_BLOCK_BYTES, 0);
+  std::vector<PinVector> data(DATA_SCAN_VECTORS);
+  std::vector<uint8_t> samples(2 * DATA_SCAN_VECTORS);
+  DataScan(data.data());
+  if (!LoadPromInstruction(link, PROM_ISC_ENABLE)) return false;
+  for (uint32_t block = 0; block < blocks; ++block) {
+    PinVector setup[CHAIN_SCAN_VECTORS + ADDRESS_SCAN_VECTORS + CHAIN_SCAN_VECTORS +
+                    READ_IDLE_CLOCKS] = {};
+    ChainInstructionScan(PROM_ISC_ADDRESS_SHIFT, setup);
+    AddressScan(static_cast<uint16_t>(block * BLOCK_ADDRESS_STEP), setup + CHAIN_SCAN_VECTORS);
+    ChainInstructionScan(PROM_ISC_READ, setup + CHAIN_SCAN_VECTORS + ADDRESS_SCAN_VECTORS);
+    if (!ExchangeVectors(link, setup, sizeof setup, nullptr) ||
+        !ExchangeVectors(link, data.data(), data.size(), samples.data())) {
+      return false;
+    }
+    uint8_t* out = image->data() + static_cast<size_t>(block) * PROM_BLOCK_BYTES;
+    for (size_t bit = 0; bit < BLOCK_BITS; ++bit) {
+      if (samples[FIRST_DR_SAMPLE + 2 * bit] & PIN_TDO) {
+        out[bit / 8] = static_cast<uint8_t>(out[bit / 8] | (0x80 >> (bit % 8)));
+      }
+    }
+    host.SetReadBackProgress(block + 1, blocks);
+  }
+  return true;
+}
+
+bool LeavePromIsc(AdapterLink& link) {
+  bool ok = LoadPromInstruction(link, PROM_ISC_DISABLE);
+  LinkWait(link, ISC_DISABLE_MS);
+  return ok;
+}
+
+int FirstDifferentBlock(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b) {
+  size_t longest = a.size() > b.size() ? a.size() : b.size();
+  for (size_t at = 0; at < longest; at += PROM_BLOCK_BYTES) {
+    size_t n = PROM_BLOCK_BYTES;
+    if (at + n > a.size() || at + n > b.size() ||
+        std::memcmp(a.data() + at, b.data() + at, n) != 0) {
+      return static_cast<int>(at / PROM_BLOCK_BYTES);
+    }
+  }
+  return -1;
+}
+
+}  // namespace torvane

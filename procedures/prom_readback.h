@@ -1,0 +1,69 @@
+// Reading through the PROM chain (TDI, FPGA, PROM, TDO) in synchronous mode: the chain's
+// instruction capture, which carries the FPGA's DONE, and the PROM's blocks read back.
+// Everything here runs from and back to Run-Test/Idle, the FPGA holding BYPASS.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "link/vectors.h"
+#include "procedures/dialog_host.h"
+
+namespace torvane {
+
+// Synchronous bit-bang returns one sample per byte written; the chip stops clocking once
+// its 256-byte receive buffer is full, so no more than this is ever written unread. Two
+// whole USB packets of 62 samples: the chip sends them at once, without waiting for its
+// latency timer.
+constexpr uint32_t SAMPLES_IN_FLIGHT = 124;
+constexpr uint32_t CHAIN_SCAN_VECTORS = 20;
+constexpr uint32_t ISC_DISABLE_MS = 110;  // the PROM leaves programming mode meanwhile
+
+// PROM instructions this file loads, beside the ones the download uses.
+constexpr uint8_t PROM_ISC_ENABLE = 0xE8;
+constexpr uint8_t PROM_ISC_ADDRESS_SHIFT = 0xEB;
+constexpr uint8_t PROM_CONFIG = 0xEE;
+constexpr uint8_t PROM_ISC_READ = 0xEF;
+constexpr uint8_t PROM_ISC_DISABLE = 0xF0;
+constexpr uint8_t PROM_BYPASS = 0xFF;
+
+// One 14-bit instruction scan from Run-Test/Idle back to it: the PROM's instruction
+// first, the FPGA's BYPASS last.
+void ChainInstructionScan(uint8_t promInstruction, PinVector out[CHAIN_SCAN_VECTORS]);
+
+// Clocks the vectors out in slices of at most SAMPLES_IN_FLIGHT bytes, reading each
+// slice's samples (into `samples`, 2 * count bytes, when not null) before the next is
+// written. False when a write failed or samples did not come within the bound.
+bool ExchangeVectors(AdapterLink& link, const PinVector* vectors, size_t count,
+                     uint8_t* samples);
+
+// What the chain's instruction capture said.
+struct ChainStatus {
+  bool believable;  // both devices' fixed capture bits read 1, 0
+  bool done;        // the FPGA's DONE
+  bool init;        // the FPGA's INIT
+  uint16_t capture; // the fourteen bits, the PROM's eight in bits 0..7
+};
+ChainStatus DecodeChainCapture(const uint8_t* samples, size_t count);
+// Loads BYPASS into both devices and decodes the capture; `ok` false when the exchange
+// failed.
+ChainStatus ReadChainStatus(AdapterLink& link, bool* ok);
+
+// Loads one instruction into the PROM (the FPGA in BYPASS) through the exchange.
+bool LoadPromInstruction(AdapterLink& link, uint8_t promInstruction);
+
+// ISC_ENABLE, then each block's ISC_ADDRESS_SHIFT, ISC_READ and its 4096 bits shifted
+// out, into `image` (blocks * 512 bytes); host.SetReadBackProgress after each block.
+// The PROM is left in ISC mode. False when any exchange failed.
+bool ReadPromBlocks(AdapterLink& link, DialogHost& host, uint32_t blocks,
+                    std::vector<uint8_t>* image);
+
+// ISC_DISABLE and the time the PROM needs to leave programming mode.
+bool LeavePromIsc(AdapterLink& link);
+
+// The first 512-byte block in which the two images differ (the shorter one's length
+// counts as a difference), or -1 when they are equal.
+int FirstDifferentBlock(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b);
+
+}  // namespace torvane
