@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -69,6 +70,9 @@ struct BoardCase {
   const char* device;
   DeviceMode mode;
 };
+
+// The test log names a board, not its bytes.
+void PrintTo(const BoardCase& board, std::ostream* out) { *out << sim::BoardName(board.kind); }
 
 class IdentifyOnBoard : public ::testing::TestWithParam<BoardCase> {};
 

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
+#include <ostream>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -49,6 +50,9 @@ struct Fault {
   uint32_t shortReads;
   DownloadResult result;
 };
+
+// The test log names a case, not its bytes.
+void PrintTo(const Fault& fault, std::ostream* out) { *out << fault.name; }
 
 std::string FaultName(const ::testing::TestParamInfo<Fault>& info) {
   std::string name;

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -16,8 +17,10 @@ class ScratchDir {
  public:
   ScratchDir() {
     const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    // A clock reading keeps the same test of two runs at once (two build trees) apart.
     std::string name = std::string("torvane_") + info->test_suite_name() + "_" +
-                       info->name();
+                       info->name() + "_" +
+                       std::to_string(std::chrono::steady_clock::now().time_since_epoch().count());
     for (char& c : name) {
       if (c == '/') {
         c = '_';
