@@ -25,6 +25,12 @@ struct VectorTable {
   size_t count;
 };
 
+// The number of vectors in a table, whatever the size of one vector.
+template <size_t N>
+constexpr size_t TableSize(const PinVector (&)[N]) {
+  return N;
+}
+
 template <size_t N>
 constexpr VectorTable MakeTable(const PinVector (&vectors)[N]) {
   return VectorTable{vectors, N};

@@ -60,7 +60,7 @@ DownloadResult DownloadFpgaFrom(AppState& state, DialogHost& host, const BitFile
   LinkSetBaudRate(link, DOWNLOAD_BAUD_RATE);
   LinkSetBitMode(link, BITMODE_ASYNC_BITBANG);
 
-  bool preambleSent = SendVectors(link, VEC_CFG_IN, sizeof VEC_CFG_IN) == ADAPTER_OK;
+  bool preambleSent = SendVectors(link, MakeTable(VEC_CFG_IN)) == ADAPTER_OK;
   if (preambleSent) {
     PinVector vectors[8 * CHUNK_BYTES];
     // A short chunk is the last, so data of an exact multiple of the chunk size ends with
@@ -82,7 +82,7 @@ DownloadResult DownloadFpgaFrom(AppState& state, DialogHost& host, const BitFile
   // A failed preamble skips the data and start-up: from the Idle state the clear left, the
   // start-up table would end in Shift-IR with zeros shifted, and the next move out of it
   // would make EXTEST current.
-  if (preambleSent) SendVectors(link, VEC_JSTART, sizeof VEC_JSTART);
+  if (preambleSent) SendVectors(link, MakeTable(VEC_JSTART));
   bool writeFailed = link.failedWrites != failedBefore;
   if (writeFailed) state.report.fpga = FpgaCheck::WriteFailed;
   return GiveVerdict(state, host, /*checkFpgaDone=*/true, writeFailed);

@@ -76,7 +76,7 @@ constexpr PinVector VEC_TO_SELECT_DR[1] = {0x08};
 // without its first step, so Run-Test/Idle is not passed while a program instruction is
 // still current; ends in Run-Test/Idle.
 constexpr VectorTable ISC_DISABLE_FROM_SELECT_DR = {VEC_ISC_DISABLE + 1,
-                                                    sizeof VEC_ISC_DISABLE - 1};
+                                                    TableSize(VEC_ISC_DISABLE) - 1};
 
 // From Select-DR-Scan: the finishing instruction 0x0A; ends in Run-Test/Idle.
 constexpr PinVector VEC_FINISH[19] = {0x08, 0x00, 0x00, 0x00, 0x80, 0x00, 0x80, 0x00, 0x00, 0x00,
@@ -176,7 +176,7 @@ DownloadResult DownloadPromFrom(AppState& state, DialogHost& host, const BitFile
     at += n;
     written.insert(written.end(), block, block + PROM_BLOCK_BYTES);
     for (size_t i = 0; i < PROM_BLOCK_BYTES; ++i) ByteToVectors(block[i], &vectors[8 * i]);
-    SendVectors(link, vectors, sizeof vectors);
+    SendVectors(link, MakeTable(vectors));
     uint64_t offset = file.dataOffset + at;
     state.lastReportedOffset = static_cast<uint32_t>(offset);
     host.SetProgressPos(2 * PROGRESS_PHASE + static_cast<uint32_t>(offset * PROGRESS_PHASE /

@@ -78,7 +78,7 @@ IdentifyResult IdentifyChain(AppState& state, DialogHost& host) {
   LinkWait(link, SETTLE_MS);
 
   LinkPurge(link, PURGE_RX);
-  SendVectors(link, VEC_SELECT_IDCODE, sizeof VEC_SELECT_IDCODE);
+  SendVectors(link, MakeTable(VEC_SELECT_IDCODE));
   LinkWait(link, SETTLE_MS);
 
   {

@@ -30,7 +30,7 @@ bool EnterReadBack(AdapterLink& link) {
   LinkSetBitMode(link, BITMODE_SYNC_BITBANG);
   LinkSetLatencyTimer(link, LOW_LATENCY_MS);
   LinkPurge(link, PURGE_RX);
-  return ExchangeVectors(link, VEC_RESET_TO_IDLE, sizeof VEC_RESET_TO_IDLE, nullptr);
+  return ExchangeVectors(link, VEC_RESET_TO_IDLE, TableSize(VEC_RESET_TO_IDLE), nullptr);
 }
 
 // A refused write says more than a missing answer: it is the cause when both happened.
@@ -77,7 +77,7 @@ DownloadResult CheckPromAfterDownload(AppState& state, DialogHost& host,
   // Out of programming mode, then CONFIG: on a board whose mode pins select the PROM the
   // FPGA clears and boots from it, as at power-up, and checks the image's CRC doing so.
   PinVector scan[CHAIN_SCAN_VECTORS];
-  SendVectors(link, VEC_RESET_TO_IDLE, sizeof VEC_RESET_TO_IDLE);
+  SendVectors(link, MakeTable(VEC_RESET_TO_IDLE));
   ChainInstructionScan(PROM_ISC_DISABLE, scan);
   SendVectors(link, scan, CHAIN_SCAN_VECTORS);
   LinkWait(link, ISC_DISABLE_MS);
