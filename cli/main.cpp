@@ -8,6 +8,7 @@
 #include "cli/adapter_choice.h"
 #include "cli/console.h"
 #include "cli/terminal_host.h"
+#include "procedures/download_fpga.h"
 #include "procedures/identify.h"
 #include "procedures/load_file.h"
 #include "procedures/session.h"
@@ -119,15 +120,15 @@ int Run(Command command, const Options& options) {
   int code = EXIT_COMPLETE;
   if (command == Command::Detect) {
     code = found.known ? EXIT_COMPLETE : EXIT_FAILED;
-  } else if (state.deviceMode != DEVICE_NONE &&
-             ((command == Command::Fpga && state.deviceMode != DEVICE_FPGA) ||
-              (command == Command::Prom && state.deviceMode != DEVICE_PROM))) {
-    std::fprintf(stderr, "torvane-cli: the chain holds %s, not %s: use 'program' or the other command\n",
-                 state.deviceMode == DEVICE_PROM ? "a configuration PROM" : "an FPGA alone",
-                 command == Command::Fpga ? "an FPGA alone" : "a configuration PROM");
+  } else if (command == Command::Prom && state.deviceMode == DEVICE_FPGA) {
+    std::fprintf(stderr, "torvane-cli: the chain holds an FPGA alone, not a configuration "
+                         "PROM: use 'program' or 'fpga'\n");
     code = EXIT_USAGE;
   } else {
-    DownloadResult result = DownloadIdentified(state, host, input);
+    // 'fpga' on the PROM chain: a volatile load of the FPGA, the PROM in BYPASS.
+    DownloadResult result = command == Command::Fpga && state.deviceMode == DEVICE_PROM
+                                ? DownloadFpgaFrom(state, host, input, FpgaChain::BehindProm)
+                                : DownloadIdentified(state, host, input);
     code = ExitCode(result);
     const char* cause = FpgaCheckText(state.report.fpga);
     if (result == DownloadResult::NotPresent) {
@@ -179,7 +180,7 @@ int main(int argc, char** argv) {
   Command command = Command::Detect;
   auto* detect = app.add_subcommand("detect", "identify the JTAG chain and print the two status lines");
   auto* program = app.add_subcommand("program", "load FILE into what the chain holds (FPGA or PROM)");
-  auto* fpga = app.add_subcommand("fpga", "configure an FPGA alone in the chain from FILE");
+  auto* fpga = app.add_subcommand("fpga", "configure the FPGA from FILE (volatile), alone or behind the PROM (left as it is)");
   auto* prom = app.add_subcommand("prom", "program the configuration PROM from FILE");
   for (auto* sub : {program, fpga, prom}) {
     sub->add_option("FILE", options.file, "the .bit file")->required();
