@@ -88,16 +88,27 @@ TEST_F(CliTest, EachCommandOnTheSimulatedBoards) {
   const std::string fpga = "USB : Connected\nDownload FPGA XC3S200\n";
   const std::string prom = "USB : Connected\nDownload PROM\n";
   const std::string none = "USB : Not Connected\nJTAG : not found (0)\n";
+  // detect lists the whole chain after the status lines, or says why it could not.
+  const std::string chain = "JTAG chain, TDI to TDO:\n";
+  const std::string s200 = "  1  0x01414093  XC3S200  IR 6\n";
+  const std::string s400 = "  1  0x0141C093  XC3S400  IR 6\n";
+  const std::string xcf = "  2  0xF5045093  XCF02S   IR 8\n";
   const Case cases[] = {
-      {"--board sim:xc3s200 detect", 0, fpga, ""},
-      {"--board sim:prom detect", 0, prom, ""},
+      {"--board sim:xc3s200 detect", 0, fpga + chain + s200, ""},
+      {"--board sim:xc3s400 detect", 0, "USB : Connected\nDownload FPGA XC3S400\n" + chain + s400,
+       ""},
+      {"--board sim:prom detect", 0, prom + chain + s200 + xcf, ""},
+      {"--board sim:prom400 detect", 0, prom + chain + s400 + xcf, ""},
       {"--board sim:none detect", 1, none, ""},
-      {"--board sim:dead detect", 1, "USB : Connected\nJTAG : not found (FFFFFFFF)\n", ""},
+      {"--board sim:dead detect", 1, "USB : Connected\nJTAG : not found (FFFFFFFF)\n",
+       "TDO reads 1 throughout the chain scan, no device drives it: check the wiring"},
+      {"--board sim:dead0 detect", 1, "USB : Connected\nJTAG : not found (0)\n",
+       "TDO reads 0 throughout the chain scan: check the wiring"},
       {"--board sim:xc3s200 program " + Bit("s200.bit"), 0, fpga + "DOWNLOAD COMPLETE !\n",
        "progress 100%"},
       {"--board sim:xc3s200 fpga " + Bit("s200.bit"), 0, fpga + "DOWNLOAD COMPLETE !\n", ""},
       {"--board sim:prom prom " + Bit("s200.bit"), 0, prom + "DOWNLOAD COMPLETE !\n", ""},
-      {"--board sim:prom400 program " + Bit("s200.bit"), 0,
+      {"--board sim:prom400 --force program " + Bit("s200.bit"), 0,
        "USB : Connected\nDownload PROM\nDOWNLOAD COMPLETE !\n", ""},
       // A byte of configuration leaves the FPGA unconfigured: the verdict says so.
       {"--board sim:xc3s200 fpga " + Bit("one.bit"), 1, fpga + "DOWNLOAD FAILED !\n",
@@ -193,6 +204,88 @@ TEST_F(CliTest, InputProblemsStopTheRunBeforeAnyTraffic) {
       EXPECT_FALSE(std::filesystem::exists(unused)) << c.arguments;
       EXPECT_EQ(ReadFile(input), before) << c.arguments;
     }
+  }
+}
+
+// A design for a part without its name in the header ('b' field empty).
+std::vector<uint8_t> WithoutPart(std::vector<uint8_t> bytes) {
+  size_t b = 13 + 3 + (size_t{bytes[14]} << 8 | bytes[15]);
+  size_t length = size_t{bytes[b + 1]} << 8 | bytes[b + 2];
+  bytes.erase(bytes.begin() + static_cast<std::ptrdiff_t>(b + 3),
+              bytes.begin() + static_cast<std::ptrdiff_t>(b + 3 + length));
+  bytes[b + 1] = bytes[b + 2] = 0;
+  return bytes;
+}
+
+size_t CountWrites(const std::string& trace) {
+  size_t writes = 0;
+  std::istringstream lines(trace);
+  for (std::string line; std::getline(lines, line);) writes += line.rfind("write ", 0) == 0;
+  return writes;
+}
+
+// A design for the other part is refused after identification, before anything is erased
+// or configured: the trace holds no more writes than detect's (identification, then the
+// chain's codes behind a PROM). --force sends it, and a
+// header without a part is not refused for that.
+TEST_F(CliTest, TheHeadersPartMustBeTheChainsFpga) {
+  BitstreamOptions s400;
+  s400.part = BitPart::XC3S400;
+  ASSERT_TRUE(WriteBitFile(dir.Path("s400.bit").c_str(), s400));
+  dir.Write("nopart.bit", WithoutPart(MakeBitFile(s400)));
+  const std::string trace = dir.Path("t.txt");
+  for (const char* run : {"--board sim:prom prom", "--board sim:prom program",
+                          "--board sim:prom fpga", "--board sim:xc3s200 program"}) {
+    std::string board = std::string(run).substr(0, std::string(run).rfind(' '));
+    RunCli(dir, board + " --trace '" + trace + "' detect");
+    size_t detectWrites = CountWrites(ReadFile(trace));
+    Outcome refused = RunCli(dir, std::string(run) + " --trace '" + trace + "' " + Bit("s400.bit"));
+    EXPECT_EQ(refused.code, 2) << run << "\n" << refused.err;
+    EXPECT_NE(refused.err.find("design for 3s400ft256 but the chain holds an XC3S200"),
+              std::string::npos)
+        << run << "\n" << refused.err;
+    EXPECT_EQ(refused.out.find("DOWNLOAD"), std::string::npos) << run;
+    EXPECT_LE(CountWrites(ReadFile(trace)), detectWrites) << run;
+  }
+  // The PROM stores whatever it is given; the FPGA alone then rejects the design.
+  Outcome forced = RunCli(dir, "--board sim:prom --force prom " + Bit("s400.bit"));
+  EXPECT_EQ(forced.code, 0) << forced.err;
+  forced = RunCli(dir, "--board sim:xc3s200 fpga --force " + Bit("s400.bit"));
+  EXPECT_EQ(forced.code, 1);
+  EXPECT_NE(forced.err.find("the FPGA rejected the data (INIT low)"), std::string::npos)
+      << forced.err;
+  Outcome unnamed = RunCli(dir, "--board sim:xc3s400 program " + Bit("nopart.bit"));
+  EXPECT_EQ(unnamed.code, 0) << unnamed.err;
+}
+
+TEST_F(CliTest, InfoDescribesTheFileAndWhatProgramWouldDo) {
+  BitstreamOptions s400;
+  s400.part = BitPart::XC3S400;
+  dir.Write("nopart.bit", WithoutPart(MakeBitFile(s400)));
+  BitstreamOptions truncated;
+  truncated.defect = BitDefect::TruncatedHeader;
+  ASSERT_TRUE(WriteBitFile(dir.Path("truncated.bit").c_str(), truncated));
+  dir.Write("headerless.bit", std::vector<uint8_t>(4096, 0xFF));
+
+  Outcome good = RunCli(dir, "info " + Bit("s200.bit"));
+  EXPECT_EQ(good.code, 0) << good.err;
+  for (const char* line : {"design: torvane_test\n", "part: 3s200ft256\n",
+                           "data length: 130952 bytes\n",
+                           "program on XC3S200 alone: configures the FPGA",
+                           "program on XC3S400 alone: refused: the design is for 3s200ft256",
+                           "program on XC3S200 and PROM: erases and programs the PROM",
+                           "program on XC3S400 and PROM: refused"}) {
+    EXPECT_NE(good.out.find(line), std::string::npos) << line << "\n" << good.out;
+  }
+  Outcome unnamed = RunCli(dir, "info " + Bit("nopart.bit"));
+  EXPECT_EQ(unnamed.code, 0) << unnamed.err;
+  EXPECT_NE(unnamed.out.find("part: (none)\n"), std::string::npos) << unnamed.out;
+  EXPECT_EQ(unnamed.out.find("refused"), std::string::npos) << unnamed.out;
+  for (const char* bad : {"truncated.bit", "headerless.bit"}) {
+    Outcome run = RunCli(dir, "info " + Bit(bad));
+    EXPECT_EQ(run.code, 2) << bad;
+    EXPECT_EQ(run.out, "") << bad;
+    EXPECT_NE(run.err.find("Wrong file format"), std::string::npos) << bad << run.err;
   }
 }
 

@@ -6,6 +6,8 @@
 #include <utility>
 
 #include "cli/adapter_choice.h"
+#include "cli/bit_info.h"
+#include "cli/chain_listing.h"
 #include "cli/console.h"
 #include "cli/terminal_host.h"
 #include "procedures/download_fpga.h"
@@ -40,9 +42,10 @@ struct Options {
   std::string file;
   bool quiet = false;
   bool verbose = false;
+  bool force = false;  // send a design whose header names another part
 };
 
-enum class Command { Detect, Program, Fpga, Prom };
+enum class Command { Detect, Program, Fpga, Prom, Info };
 
 int ExitCode(DownloadResult result) {
   switch (result) {
@@ -88,7 +91,25 @@ bool OutputsSpareTheInput(const Options& options, const BitFile& input) {
   return true;
 }
 
+// The FPGA the chain holds, for the check of the header's part: an FPGA alone is known from
+// identification; behind the PROM it is read from the whole chain (reads only, nothing
+// erased or configured). Null when no known FPGA answered.
+const ChainPart* ChainedFpga(AppState& state, const IdentifyResult& found) {
+  if (state.deviceMode == DEVICE_FPGA) return FindChainPart(found.idcode);
+  return ChainFpga(ReadChain(state.link));
+}
+
+// info: the file alone, no cable.
+int RunInfo(const Options& options) {
+  CliHost host(options.quiet, false);
+  BitFile input;
+  if (!LoadInput(options.file, host, &input)) return EXIT_USAGE;
+  PrintBitInfo(input, stdout);
+  return EXIT_COMPLETE;
+}
+
 int Run(Command command, const Options& options) {
+  if (command == Command::Info) return RunInfo(options);
   AdapterChoice choice;
   std::string error;
   if (!choice.Choose(options.board, &error)) {
@@ -118,8 +139,20 @@ int Run(Command command, const Options& options) {
   }
 
   int code = EXIT_COMPLETE;
+  const ChainPart* fpga = nullptr;
   if (command == Command::Detect) {
     code = found.known ? EXIT_COMPLETE : EXIT_FAILED;
+    if (found.openStatus == ADAPTER_OK) {
+      ChainListing chain = ReadChain(state.link);
+      PrintChainListing(chain, stdout);
+      std::string problem = ChainProblem(chain.result);
+      if (!problem.empty()) std::fprintf(stderr, "torvane-cli: %s\n", problem.c_str());
+    }
+  } else if (state.deviceMode != DEVICE_NONE && !options.force && !input.partName.empty() &&
+             (fpga = ChainedFpga(state, found)) != nullptr &&
+             !PartFits(input.partName, *fpga)) {
+    std::fprintf(stderr, "torvane-cli: %s\n", PartRefusal(input.partName, *fpga).c_str());
+    code = EXIT_USAGE;
   } else if (command == Command::Prom && state.deviceMode == DEVICE_FPGA) {
     std::fprintf(stderr, "torvane-cli: the chain holds an FPGA alone, not a configuration "
                          "PROM: use 'program' or 'fpga'\n");
@@ -160,6 +193,7 @@ int main(int argc, char** argv) {
       "Examples:\n"
       "  torvane-cli detect\n"
       "  torvane-cli program design.bit\n"
+      "  torvane-cli info design.bit\n"
       "  torvane-cli --board sim:prom --trace usb.txt program design.bit\n"
       "  torvane-cli --board sim:prom --vcd jtag.vcd detect   (view in GTKWave or PulseView)\n\n"
       "See torvane-cli(1) for the status lines and what to do when the cable cannot be opened.\n");
@@ -175,20 +209,28 @@ int main(int argc, char** argv) {
                  "write the JTAG pins (tck, tms, tdi, tdo) to FILE as a Value Change Dump");
   app.add_flag("-q,--quiet", options.quiet, "no status lines and no progress; the verdict stays");
   app.add_flag("-v,--verbose", options.verbose, "more detail on standard error");
+  app.add_flag("--force", options.force,
+               "send a design whose header names another part than the chain's FPGA");
   app.require_subcommand(1);
+  // Options before or after the subcommand: the subcommands inherit this and hand the
+  // options they do not know to the program.
+  app.fallthrough();
 
   Command command = Command::Detect;
   auto* detect = app.add_subcommand("detect", "identify the JTAG chain and print the two status lines");
   auto* program = app.add_subcommand("program", "load FILE into what the chain holds (FPGA or PROM)");
   auto* fpga = app.add_subcommand("fpga", "configure the FPGA from FILE (volatile), alone or behind the PROM (left as it is)");
   auto* prom = app.add_subcommand("prom", "program the configuration PROM from FILE");
-  for (auto* sub : {program, fpga, prom}) {
+  auto* info = app.add_subcommand(
+      "info", "print FILE's header and what program would do with it on each chain");
+  for (auto* sub : {program, fpga, prom, info}) {
     sub->add_option("FILE", options.file, "the .bit file")->required();
   }
   detect->callback([&] { command = Command::Detect; });
   program->callback([&] { command = Command::Program; });
   fpga->callback([&] { command = Command::Fpga; });
   prom->callback([&] { command = Command::Prom; });
+  info->callback([&] { command = Command::Info; });
 
   try {
     app.parse(argc, argv);

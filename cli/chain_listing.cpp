@@ -1,0 +1,51 @@
+#include "cli/chain_listing.h"
+
+namespace torvane::cli {
+
+namespace {
+
+constexpr const char* WIRING_HINT =
+    "check the wiring (TDO on D5, TMS on D3, TCK on D6, TDI on D7) and the board's power";
+
+}  // namespace
+
+void PrintChainListing(const ChainListing& listing, std::FILE* out) {
+  if (listing.count > 0) std::fprintf(out, "JTAG chain, TDI to TDO:\n");
+  for (size_t i = 0; i < listing.count; ++i) {
+    const ChainPart* part = FindChainPart(listing.idcodes[i]);
+    if (part) {
+      std::fprintf(out, "  %u  0x%08X  %-8s IR %d\n", static_cast<unsigned>(i + 1), listing.idcodes[i], part->name,
+                   part->irLength);
+    } else {
+      std::fprintf(out, "  %u  0x%08X  unknown  IR ?\n", static_cast<unsigned>(i + 1), listing.idcodes[i]);
+    }
+  }
+}
+
+std::string ChainProblem(ChainRead result) {
+  switch (result) {
+    case ChainRead::Read:
+      break;
+    case ChainRead::StuckLow:
+      return std::string("TDO reads 0 throughout the chain scan: ") + WIRING_HINT;
+    case ChainRead::StuckHigh:
+      return std::string("TDO reads 1 throughout the chain scan, no device drives it: ") +
+             WIRING_HINT;
+    case ChainRead::NoSamples:
+      return "the chain scan's samples did not come back through the cable";
+    case ChainRead::TooLong:
+      return "the chain scan found no end within " + std::to_string(MAX_CHAIN_DEVICES) +
+             " devices: " + WIRING_HINT;
+  }
+  return std::string();
+}
+
+const ChainPart* ChainFpga(const ChainListing& listing) {
+  for (size_t i = 0; i < listing.count; ++i) {
+    const ChainPart* part = FindChainPart(listing.idcodes[i]);
+    if (part && part->bitPart) return part;
+  }
+  return nullptr;
+}
+
+}  // namespace torvane::cli
