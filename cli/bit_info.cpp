@@ -60,4 +60,20 @@ void PrintBitInfo(const BitFile& file, std::FILE* out) {
   }
 }
 
+JsonObject BitInfoJson(const BitFile& file) {
+  JsonObject plans;
+  for (const SupportedChain& chain : SUPPORTED_CHAINS) {
+    plans.Text(chain.text, ProgramPlan(file, chain));
+  }
+  JsonObject info;
+  info.Text("design", file.designName)
+      .TextOrNull("part", file.partName)
+      .Text("date", file.date)
+      .Text("time", file.time)
+      .Number("dataLength", file.data.size())
+      .Number("declaredLength", file.declaredLength)
+      .Json("program", plans.str());
+  return info;
+}
+
 }  // namespace torvane::cli

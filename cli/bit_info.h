@@ -6,6 +6,7 @@
 #include <string>
 
 #include "bitfile/bit_file.h"
+#include "cli/json_writer.h"
 #include "procedures/chain_scan.h"
 
 namespace torvane::cli {
@@ -30,5 +31,8 @@ std::string ProgramPlan(const BitFile& file, const SupportedChain& chain);
 
 // The header fields, the data length and the plan on each chain, as lines of text.
 void PrintBitInfo(const BitFile& file, std::FILE* out);
+// The same as JSON members: design, part, date, time, dataLength, declaredLength, and
+// program (one member per chain).
+JsonObject BitInfoJson(const BitFile& file);
 
 }  // namespace torvane::cli

@@ -1,5 +1,9 @@
 #include "cli/chain_listing.h"
 
+#include <vector>
+
+#include "cli/json_writer.h"
+
 namespace torvane::cli {
 
 namespace {
@@ -20,6 +24,20 @@ void PrintChainListing(const ChainListing& listing, std::FILE* out) {
       std::fprintf(out, "  %u  0x%08X  unknown  IR ?\n", static_cast<unsigned>(i + 1), listing.idcodes[i]);
     }
   }
+}
+
+std::string ChainJson(const ChainListing& listing) {
+  std::vector<std::string> devices;
+  for (size_t i = 0; i < listing.count; ++i) {
+    const ChainPart* part = FindChainPart(listing.idcodes[i]);
+    char code[16];
+    std::snprintf(code, sizeof code, "0x%08X", listing.idcodes[i]);
+    JsonObject device;
+    device.Number("position", i + 1).Text("idcode", code).Text("name", part ? part->name : "unknown");
+    device.Json("irLength", part ? std::to_string(part->irLength) : "null");
+    devices.push_back(device.str());
+  }
+  return JsonArray(devices);
 }
 
 std::string ChainProblem(ChainRead result) {

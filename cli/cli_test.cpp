@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "bitfile/bit_file.h"
+#include "tests/support/json_value.h"
 #include "tests/support/scratch_dir.h"
 #include "tools/make_bitstream.h"
 
@@ -287,6 +288,72 @@ TEST_F(CliTest, InfoDescribesTheFileAndWhatProgramWouldDo) {
     EXPECT_EQ(run.out, "") << bad;
     EXPECT_NE(run.err.find("Wrong file format"), std::string::npos) << bad << run.err;
   }
+}
+
+// Standard output is one JSON object and nothing else; the options may come anywhere.
+testing::JsonValue ParseOutput(const Outcome& run, const std::string& arguments) {
+  testing::JsonValue object;
+  EXPECT_TRUE(testing::JsonReader(run.out).ReadWhole(&object)) << arguments << "\n" << run.out;
+  EXPECT_EQ(object.kind, testing::JsonValue::Kind::Object) << arguments;
+  EXPECT_EQ(object["seconds"].kind, testing::JsonValue::Kind::Number) << arguments;
+  EXPECT_GE(object["seconds"].number, 0) << arguments;
+  return object;
+}
+
+TEST_F(CliTest, JsonResultsInAnyOptionOrder) {
+  for (const char* arguments : {"--json --board sim:prom detect", "detect --board sim:prom --json",
+                                "--board sim:prom detect --json"}) {
+    Outcome run = RunCli(dir, arguments);
+    EXPECT_EQ(run.code, 0) << arguments << "\n" << run.err;
+    testing::JsonValue object = ParseOutput(run, arguments);
+    EXPECT_EQ(object["command"].text, "detect");
+    EXPECT_EQ(object["verdict"].text, "complete");
+    EXPECT_EQ(object["cause"].kind, testing::JsonValue::Kind::Null);
+    const auto& chain = object["chain"].items;
+    ASSERT_EQ(chain.size(), 2u) << arguments;
+    EXPECT_EQ(chain[0]["name"].text, "XC3S200");
+    EXPECT_EQ(chain[0]["irLength"].number, 6);
+    EXPECT_EQ(chain[1]["idcode"].text, "0xF5045093");
+    EXPECT_EQ(chain[1]["position"].number, 2);
+  }
+  struct Case {
+    std::string arguments;
+    int code;
+    std::string verdict;
+    std::string chain;
+    std::string cause;  // a part of it, also on standard error; empty: null
+  };
+  BitstreamOptions s400;
+  s400.part = BitPart::XC3S400;
+  ASSERT_TRUE(WriteBitFile(dir.Path("s400.bit").c_str(), s400));
+  const Case cases[] = {
+      {"fpga --json " + Bit("s200.bit") + " --board sim:prom", 0, "complete", "XC3S200 and PROM",
+       ""},
+      {"--board sim:xc3s200 fpga " + Bit("one.bit") + " --json", 1, "failed", "XC3S200 alone",
+       "DONE low, INIT high"},
+      {"prom " + Bit("s400.bit") + " --json --board sim:prom", 2, "refused", "XC3S200 and PROM",
+       "a design for 3s400ft256"},
+  };
+  for (const Case& c : cases) {
+    Outcome run = RunCli(dir, c.arguments);
+    EXPECT_EQ(run.code, c.code) << c.arguments << "\n" << run.err;
+    testing::JsonValue object = ParseOutput(run, c.arguments);
+    EXPECT_EQ(object["verdict"].text, c.verdict) << c.arguments;
+    EXPECT_EQ(object["chain"].text, c.chain) << c.arguments;
+    if (c.cause.empty()) {
+      EXPECT_EQ(object["cause"].kind, testing::JsonValue::Kind::Null) << c.arguments;
+    } else {
+      EXPECT_NE(object["cause"].text.find(c.cause), std::string::npos) << c.arguments;
+      EXPECT_NE(run.err.find("torvane-cli: " + object["cause"].text), std::string::npos)
+          << c.arguments << "\n" << run.err;
+    }
+  }
+  Outcome info = RunCli(dir, "info " + Bit("s400.bit") + " --json");
+  testing::JsonValue object = ParseOutput(info, "info");
+  EXPECT_EQ(object["part"].text, "3s400ft256");
+  EXPECT_EQ(object["dataLength"].number, 212392);
+  EXPECT_EQ(object["program"].members.size(), 4u);
+  EXPECT_EQ(object["program"]["XC3S400 alone"].text, "configures the FPGA (volatile)");
 }
 
 TEST_F(CliTest, TraceAndWaveformTogetherRecordTheSameSession) {

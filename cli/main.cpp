@@ -1,6 +1,7 @@
 // torvane-cli: identification, FPGA configuration and PROM programming from a terminal or
 // a script. The same procedures as the dialog, with a progress bar and exit codes.
 #include <CLI/CLI.hpp>
+#include <chrono>
 #include <cstdio>
 #include <string>
 #include <utility>
@@ -9,6 +10,7 @@
 #include "cli/bit_info.h"
 #include "cli/chain_listing.h"
 #include "cli/console.h"
+#include "cli/run_report.h"
 #include "cli/terminal_host.h"
 #include "procedures/download_fpga.h"
 #include "procedures/identify.h"
@@ -23,16 +25,34 @@ constexpr int EXIT_COMPLETE = 0;
 constexpr int EXIT_FAILED = 1;
 constexpr int EXIT_USAGE = 2;
 
-// The status lines go to standard output, except in quiet mode.
+// The status lines go to standard output, except in quiet mode. With --json, standard
+// output holds the object alone, and the error boxes become the report's cause.
 class CliHost : public TerminalHost {
  public:
   CliHost(bool quiet, bool terminal) : TerminalHost(quiet, terminal), quiet_(quiet) {}
   void SetStatusLine(StatusLine line, const char* text) override {
-    if (!quiet_) TerminalHost::SetStatusLine(line, text);
+    if (!quiet_ && !json_) TerminalHost::SetStatusLine(line, text);
+  }
+  void ShowError(MessageOwner owner, const char* text) override {
+    TerminalHost::ShowError(owner, text);
+    if (report_) report_->Note(text);
+  }
+  void ShowVerdict(DownloadResult result) override {
+    if (json_) {
+      FinishProgress();
+    } else {
+      TerminalHost::ShowVerdict(result);
+    }
+  }
+  void ReportTo(RunReport* report, bool json) {
+    report_ = report;
+    json_ = json;
   }
 
  private:
   bool quiet_;
+  bool json_ = false;
+  RunReport* report_ = nullptr;
 };
 
 struct Options {
@@ -43,6 +63,7 @@ struct Options {
   bool quiet = false;
   bool verbose = false;
   bool force = false;  // send a design whose header names another part
+  bool json = false;   // one JSON object on standard output instead of the lines
 };
 
 enum class Command { Detect, Program, Fpga, Prom, Info };
@@ -99,31 +120,45 @@ const ChainPart* ChainedFpga(AppState& state, const IdentifyResult& found) {
   return ChainFpga(ReadChain(state.link));
 }
 
+// What the chain held the design for, as --json names it.
+std::string ChainText(const AppState& state, const IdentifyResult& found, const ChainPart* fpga) {
+  if (state.deviceMode == DEVICE_FPGA) return std::string(FindChainPart(found.idcode)->name) + " alone";
+  if (state.deviceMode == DEVICE_PROM) return fpga ? std::string(fpga->name) + " and PROM" : "FPGA and PROM";
+  return "none";
+}
+
 // info: the file alone, no cable.
-int RunInfo(const Options& options) {
+int RunInfo(const Options& options, RunReport& report) {
   CliHost host(options.quiet, false);
+  host.ReportTo(&report, options.json);
   BitFile input;
   if (!LoadInput(options.file, host, &input)) return EXIT_USAGE;
-  PrintBitInfo(input, stdout);
+  if (options.json) {
+    report.details = BitInfoJson(input);
+  } else {
+    PrintBitInfo(input, stdout);
+  }
   return EXIT_COMPLETE;
 }
 
-int Run(Command command, const Options& options) {
-  if (command == Command::Info) return RunInfo(options);
+int Run(Command command, const Options& options, RunReport& report) {
+  if (command == Command::Info) return RunInfo(options, report);
   AdapterChoice choice;
   std::string error;
   if (!choice.Choose(options.board, &error)) {
-    std::fprintf(stderr, "torvane-cli: %s\n", error.c_str());
+    report.Fail(error);
     return EXIT_USAGE;
   }
   CliHost host(options.quiet, StderrIsTerminal());
+  host.ReportTo(&report, options.json);
   BitFile input;
   if (command != Command::Detect &&
       (!LoadInput(options.file, host, &input) || !OutputsSpareTheInput(options, input))) {
+    report.Note("the input file cannot be used");
     return EXIT_USAGE;
   }
   if (!choice.Record(options.trace, options.vcd, &error)) {
-    std::fprintf(stderr, "torvane-cli: %s\n", error.c_str());
+    report.Fail(error);
     return EXIT_USAGE;
   }
   AppState state;
@@ -132,7 +167,7 @@ int Run(Command command, const Options& options) {
   IdentifyResult found = IdentifyChain(state, host);
   if (found.openStatus != ADAPTER_OK) {
     std::string problem = choice.OpenProblem();
-    if (!problem.empty()) std::fprintf(stderr, "torvane-cli: %s\n", problem.c_str());
+    if (!problem.empty()) report.Fail(problem);
   }
   if (options.verbose) {
     std::fprintf(stderr, "idcode 0x%08X, open status %d\n", found.idcode, found.openStatus);
@@ -144,18 +179,20 @@ int Run(Command command, const Options& options) {
     code = found.known ? EXIT_COMPLETE : EXIT_FAILED;
     if (found.openStatus == ADAPTER_OK) {
       ChainListing chain = ReadChain(state.link);
-      PrintChainListing(chain, stdout);
+      if (!options.json) PrintChainListing(chain, stdout);
+      report.chain = ChainJson(chain);
       std::string problem = ChainProblem(chain.result);
-      if (!problem.empty()) std::fprintf(stderr, "torvane-cli: %s\n", problem.c_str());
+      if (!problem.empty()) report.Fail(problem);
     }
+    if (!found.known) report.Note("no supported device answered on the JTAG chain");
   } else if (state.deviceMode != DEVICE_NONE && !options.force && !input.partName.empty() &&
              (fpga = ChainedFpga(state, found)) != nullptr &&
              !PartFits(input.partName, *fpga)) {
-    std::fprintf(stderr, "torvane-cli: %s\n", PartRefusal(input.partName, *fpga).c_str());
+    report.Fail(PartRefusal(input.partName, *fpga));
     code = EXIT_USAGE;
   } else if (command == Command::Prom && state.deviceMode == DEVICE_FPGA) {
-    std::fprintf(stderr, "torvane-cli: the chain holds an FPGA alone, not a configuration "
-                         "PROM: use 'program' or 'fpga'\n");
+    report.Fail("the chain holds an FPGA alone, not a configuration PROM: use 'program' or "
+                "'fpga'");
     code = EXIT_USAGE;
   } else {
     // 'fpga' on the PROM chain: a volatile load of the FPGA, the PROM in BYPASS.
@@ -165,16 +202,19 @@ int Run(Command command, const Options& options) {
     code = ExitCode(result);
     const char* cause = FpgaCheckText(state.report.fpga);
     if (result == DownloadResult::NotPresent) {
-      std::fprintf(stderr, "torvane-cli: no supported device answered on the JTAG chain\n");
+      report.Fail("no supported device answered on the JTAG chain");
     } else if (code == EXIT_FAILED && cause != nullptr) {
-      std::fprintf(stderr, "torvane-cli: %s\n", cause);
+      report.Fail(cause);
+    } else if (code == EXIT_FAILED) {
+      report.Note("DOWNLOAD FAILED !");
     }
   }
+  if (command != Command::Detect) report.chain = JsonString(ChainText(state, found, fpga));
   host.FinishProgress();
   LinkClose(state.link);
   if (!choice.FinishFiles(&error)) {
     // A lost trace or waveform must not pass for a complete run.
-    std::fprintf(stderr, "torvane-cli: %s\n", error.c_str());
+    report.Fail(error);
     if (code == EXIT_COMPLETE) code = EXIT_USAGE;
   }
   return code;
@@ -209,6 +249,9 @@ int main(int argc, char** argv) {
                  "write the JTAG pins (tck, tms, tdi, tdo) to FILE as a Value Change Dump");
   app.add_flag("-q,--quiet", options.quiet, "no status lines and no progress; the verdict stays");
   app.add_flag("-v,--verbose", options.verbose, "more detail on standard error");
+  app.add_flag("--json", options.json,
+               "detect, info and the downloads: one JSON object on standard output (verdict, "
+               "cause, chain, seconds) instead of the lines");
   app.add_flag("--force", options.force,
                "send a design whose header names another part than the chain's FPGA");
   app.require_subcommand(1);
@@ -217,6 +260,7 @@ int main(int argc, char** argv) {
   app.fallthrough();
 
   Command command = Command::Detect;
+  const char* commandName = "detect";
   auto* detect = app.add_subcommand("detect", "identify the JTAG chain and print the two status lines");
   auto* program = app.add_subcommand("program", "load FILE into what the chain holds (FPGA or PROM)");
   auto* fpga = app.add_subcommand("fpga", "configure the FPGA from FILE (volatile), alone or behind the PROM (left as it is)");
@@ -226,11 +270,26 @@ int main(int argc, char** argv) {
   for (auto* sub : {program, fpga, prom, info}) {
     sub->add_option("FILE", options.file, "the .bit file")->required();
   }
-  detect->callback([&] { command = Command::Detect; });
-  program->callback([&] { command = Command::Program; });
-  fpga->callback([&] { command = Command::Fpga; });
-  prom->callback([&] { command = Command::Prom; });
-  info->callback([&] { command = Command::Info; });
+  detect->callback([&] {
+    command = Command::Detect;
+    commandName = "detect";
+  });
+  program->callback([&] {
+    command = Command::Program;
+    commandName = "program";
+  });
+  fpga->callback([&] {
+    command = Command::Fpga;
+    commandName = "fpga";
+  });
+  prom->callback([&] {
+    command = Command::Prom;
+    commandName = "prom";
+  });
+  info->callback([&] {
+    command = Command::Info;
+    commandName = "info";
+  });
 
   try {
     app.parse(argc, argv);
@@ -238,5 +297,12 @@ int main(int argc, char** argv) {
     int code = app.exit(e);
     return code == 0 ? 0 : 2;
   }
-  return torvane::cli::Run(command, options);
+  const auto start = std::chrono::steady_clock::now();
+  torvane::cli::RunReport report;
+  int code = torvane::cli::Run(command, options, report);
+  if (options.json) {
+    std::chrono::duration<double> taken = std::chrono::steady_clock::now() - start;
+    std::printf("%s\n", torvane::cli::RunJson(commandName, code, report, taken.count()).c_str());
+  }
+  return code;
 }
