@@ -8,6 +8,8 @@
 
 #include "cli/adapter_choice.h"
 #include "cli/bit_info.h"
+#include "cli/cable.h"
+#include "cli/cable_choice.h"
 #include "cli/chain_listing.h"
 #include "cli/console.h"
 #include "cli/run_report.h"
@@ -64,9 +66,10 @@ struct Options {
   bool verbose = false;
   bool force = false;  // send a design whose header names another part
   bool json = false;   // one JSON object on standard output instead of the lines
+  std::string serial;  // the FT232R to open, by its USB serial number
 };
 
-enum class Command { Detect, Program, Fpga, Prom, Info };
+enum class Command { Detect, Program, Fpga, Prom, Info, Cables };
 
 int ExitCode(DownloadResult result) {
   switch (result) {
@@ -141,11 +144,43 @@ int RunInfo(const Options& options, RunReport& report) {
   return EXIT_COMPLETE;
 }
 
+// cables: the attached FT232R chips, each opened for a moment (never taken from a driver).
+int RunCables(const Options& options, RunReport& report) {
+  std::vector<CableInfo> cables;
+  std::string error;
+  if (!MakeCableList(/*tryOpen=*/true)->List(&cables, &error)) {
+    report.Fail(error);
+    return EXIT_USAGE;
+  }
+  if (options.json) {
+    std::vector<std::string> items;
+    for (const CableInfo& cable : cables) {
+      const char* access[] = {"free", "busy", "no permission", "unknown"};
+      JsonObject item;
+      item.Text("description", cable.description)
+          .Text("serial", cable.serial)
+          .Text("access", access[static_cast<int>(cable.access)]);
+      items.push_back(item.str());
+    }
+    report.details.Json("cables", JsonArray(items));
+  } else if (cables.empty()) {
+    std::printf("no FT232R (USB 0403:6001) is attached\n");
+  } else {
+    std::printf("%s", CableTable(cables).c_str());
+  }
+  return EXIT_COMPLETE;
+}
+
 int Run(Command command, const Options& options, RunReport& report) {
   if (command == Command::Info) return RunInfo(options, report);
+  if (command == Command::Cables) return RunCables(options, report);
   AdapterChoice choice;
   std::string error;
-  if (!choice.Choose(options.board, &error)) {
+  if (!options.serial.empty() && options.board != "usb") {
+    report.Fail("--serial names a real cable: it goes with --board usb");
+    return EXIT_USAGE;
+  }
+  if (!choice.Choose(options.board, &error, options.serial)) {
     report.Fail(error);
     return EXIT_USAGE;
   }
@@ -229,11 +264,14 @@ int main(int argc, char** argv) {
   CLI::App app{"Loads configuration into Spartan-3 boards over JTAG through an FT232R cable."};
   app.footer(
       "Exit codes: 0 complete (detect: a supported device found), 1 device or download failure,\n"
-      "2 usage or file error.\n\n"
+      "2 usage or file error, or a refusal (a design for another part, two cables and none\n"
+      "named). Options may come before or after the subcommand.\n\n"
       "Examples:\n"
       "  torvane-cli detect\n"
       "  torvane-cli program design.bit\n"
       "  torvane-cli info design.bit\n"
+      "  torvane-cli cables\n"
+      "  torvane-cli --serial A50285BI program design.bit\n"
       "  torvane-cli --board sim:prom --trace usb.txt program design.bit\n"
       "  torvane-cli --board sim:prom --vcd jtag.vcd detect   (view in GTKWave or PulseView)\n\n"
       "See torvane-cli(1) for the status lines and what to do when the cable cannot be opened.\n");
@@ -244,6 +282,9 @@ int main(int argc, char** argv) {
   app.add_option("--board", options.board,
                  "usb (the cable, default) or a simulated board: sim:xc3s200, sim:xc3s400, "
                  "sim:prom, sim:prom400, sim:none, sim:dead, sim:dead0");
+  app.add_option("--serial", options.serial,
+                 "open the FT232R with this USB serial number (see 'cables'); needed when "
+                 "more than one is attached");
   app.add_option("--trace", options.trace, "write every adapter call to FILE");
   app.add_option("--vcd", options.vcd,
                  "write the JTAG pins (tck, tms, tdi, tdo) to FILE as a Value Change Dump");
@@ -261,12 +302,14 @@ int main(int argc, char** argv) {
 
   Command command = Command::Detect;
   const char* commandName = "detect";
-  auto* detect = app.add_subcommand("detect", "identify the JTAG chain and print the two status lines");
+  auto* detect = app.add_subcommand("detect", "identify the JTAG chain, print the two status lines and list every device");
   auto* program = app.add_subcommand("program", "load FILE into what the chain holds (FPGA or PROM)");
   auto* fpga = app.add_subcommand("fpga", "configure the FPGA from FILE (volatile), alone or behind the PROM (left as it is)");
   auto* prom = app.add_subcommand("prom", "program the configuration PROM from FILE");
   auto* info = app.add_subcommand(
       "info", "print FILE's header and what program would do with it on each chain");
+  auto* cables = app.add_subcommand(
+      "cables", "list the attached FT232R chips: description, serial number, whether each can be opened");
   for (auto* sub : {program, fpga, prom, info}) {
     sub->add_option("FILE", options.file, "the .bit file")->required();
   }
@@ -285,6 +328,10 @@ int main(int argc, char** argv) {
   prom->callback([&] {
     command = Command::Prom;
     commandName = "prom";
+  });
+  cables->callback([&] {
+    command = Command::Cables;
+    commandName = "cables";
   });
   info->callback([&] {
     command = Command::Info;
