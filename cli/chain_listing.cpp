@@ -17,11 +17,12 @@ void PrintChainListing(const ChainListing& listing, std::FILE* out) {
   if (listing.count > 0) std::fprintf(out, "JTAG chain, TDI to TDO:\n");
   for (size_t i = 0; i < listing.count; ++i) {
     const ChainPart* part = FindChainPart(listing.idcodes[i]);
+    unsigned position = static_cast<unsigned>(i + 1);
     if (part) {
-      std::fprintf(out, "  %u  0x%08X  %-8s IR %d\n", static_cast<unsigned>(i + 1), listing.idcodes[i], part->name,
+      std::fprintf(out, "  %u  0x%08X  %-8s IR %d\n", position, listing.idcodes[i], part->name,
                    part->irLength);
     } else {
-      std::fprintf(out, "  %u  0x%08X  unknown  IR ?\n", static_cast<unsigned>(i + 1), listing.idcodes[i]);
+      std::fprintf(out, "  %u  0x%08X  unknown  IR ?\n", position, listing.idcodes[i]);
     }
   }
 }
@@ -33,7 +34,9 @@ std::string ChainJson(const ChainListing& listing) {
     char code[16];
     std::snprintf(code, sizeof code, "0x%08X", listing.idcodes[i]);
     JsonObject device;
-    device.Number("position", i + 1).Text("idcode", code).Text("name", part ? part->name : "unknown");
+    device.Number("position", i + 1)
+        .Text("idcode", code)
+        .Text("name", part ? part->name : "unknown");
     device.Json("irLength", part ? std::to_string(part->irLength) : "null");
     devices.push_back(device.str());
   }

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "cli/adapter_choice.h"
 #include "cli/bit_info.h"
@@ -125,8 +126,12 @@ const ChainPart* ChainedFpga(AppState& state, const IdentifyResult& found) {
 
 // What the chain held the design for, as --json names it.
 std::string ChainText(const AppState& state, const IdentifyResult& found, const ChainPart* fpga) {
-  if (state.deviceMode == DEVICE_FPGA) return std::string(FindChainPart(found.idcode)->name) + " alone";
-  if (state.deviceMode == DEVICE_PROM) return fpga ? std::string(fpga->name) + " and PROM" : "FPGA and PROM";
+  if (state.deviceMode == DEVICE_FPGA) {
+    return std::string(FindChainPart(found.idcode)->name) + " alone";
+  }
+  if (state.deviceMode == DEVICE_PROM) {
+    return fpga ? std::string(fpga->name) + " and PROM" : "FPGA and PROM";
+  }
   return "none";
 }
 
@@ -302,14 +307,17 @@ int main(int argc, char** argv) {
 
   Command command = Command::Detect;
   const char* commandName = "detect";
-  auto* detect = app.add_subcommand("detect", "identify the JTAG chain, print the two status lines and list every device");
+  auto* detect = app.add_subcommand(
+      "detect", "identify the JTAG chain, print the two status lines and list every device");
   auto* program = app.add_subcommand("program", "load FILE into what the chain holds (FPGA or PROM)");
-  auto* fpga = app.add_subcommand("fpga", "configure the FPGA from FILE (volatile), alone or behind the PROM (left as it is)");
+  auto* fpga = app.add_subcommand(
+      "fpga", "configure the FPGA from FILE (volatile), alone or behind the PROM (left as it is)");
   auto* prom = app.add_subcommand("prom", "program the configuration PROM from FILE");
   auto* info = app.add_subcommand(
       "info", "print FILE's header and what program would do with it on each chain");
   auto* cables = app.add_subcommand(
-      "cables", "list the attached FT232R chips: description, serial number, whether each can be opened");
+      "cables",
+      "list the attached FT232R chips: description, serial number, whether each can be opened");
   for (auto* sub : {program, fpga, prom, info}) {
     sub->add_option("FILE", options.file, "the .bit file")->required();
   }

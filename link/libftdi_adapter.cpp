@@ -358,7 +358,8 @@ bool LibftdiCableList::List(std::vector<CableInfo>* cables, std::string* error) 
   ftdi_device_list* list = nullptr;
   int found = ftdi_usb_find_all(ftdi, &list, FTDI_VENDOR, FT232R_PRODUCT);
   if (found < 0) {
-    *error = std::string("the USB devices could not be listed (") + ftdi_get_error_string(ftdi) + ")";
+    *error = std::string("the USB devices could not be listed (") +
+             ftdi_get_error_string(ftdi) + ")";
     ftdi_free(ftdi);
     return false;
   }

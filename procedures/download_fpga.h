@@ -1,5 +1,5 @@
-// Configures an FPGA, alone in the chain or behind the PROM: the data of the selected ".bit" file is
-// shifted into its configuration port (CFG_IN), then start-up is clocked (JSTART).
+// Configures an FPGA, alone in the chain or behind the PROM: the data of the selected ".bit"
+// file is shifted into its configuration port (CFG_IN), then start-up is clocked (JSTART).
 #pragma once
 
 #include "bitfile/bit_file.h"

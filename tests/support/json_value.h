@@ -39,7 +39,9 @@ class JsonReader {
 
  private:
   void Space() {
-    while (at_ < text_.size() && std::string(" \t\r\n").find(text_[at_]) != std::string::npos) ++at_;
+    while (at_ < text_.size() && std::string(" \t\r\n").find(text_[at_]) != std::string::npos) {
+      ++at_;
+    }
   }
   bool Literal(const char* word) {
     std::string w(word);
