@@ -4,6 +4,8 @@
 #include <system_error>
 
 #include "cli/cable.h"
+#include "cli/cable_choice.h"
+#include "link/adapter_link.h"
 #include "link/recorder.h"
 #include "link/vcd_writer.h"
 
@@ -18,7 +20,8 @@ AdapterChoice::~AdapterChoice() {
   recorder_.reset();
 }
 
-bool AdapterChoice::Choose(const std::string& board, std::string* error) {
+bool AdapterChoice::Choose(const std::string& board, std::string* error,
+                           const std::string& serial) {
   const std::string prefix = "sim:";
   if (board.compare(0, prefix.size(), prefix) == 0) {
     sim::BoardKind kind;
@@ -30,7 +33,13 @@ bool AdapterChoice::Choose(const std::string& board, std::string* error) {
     return true;
   }
   if (board == "usb") {
-    cable_ = MakeCable(error);
+    CableDecision decision = DecideCable(*MakeCableList(/*tryOpen=*/false), ADAPTER_DESCRIPTION,
+                                         serial);
+    if (decision.kind == CableDecision::Kind::Refuse) {
+      *error = decision.message;
+      return false;
+    }
+    cable_ = MakeCable(error, decision.serial);
     return cable_ != nullptr;
   }
   *error = "unknown board '" + board + "' (usb or sim:NAME)";

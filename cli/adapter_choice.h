@@ -20,8 +20,9 @@ namespace torvane::cli {
 class AdapterChoice {
  public:
   // False with `error` set when the board name is unknown or the real cable's backend was
-  // not built into this program.
-  bool Choose(const std::string& board, std::string* error);
+  // not built into this program, or when the chips attached leave the cable in doubt:
+  // `serial` names one, else the one with the cable's description is taken.
+  bool Choose(const std::string& board, std::string* error, const std::string& serial = "");
   // Starts the trace and the waveform, each when its path is not empty; false when a file
   // is refused or cannot be created. Called once, after Choose.
   bool Record(const std::string& tracePath, const std::string& vcdPath, std::string* error);

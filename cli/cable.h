@@ -6,11 +6,17 @@
 #include <string>
 
 #include "link/adapter.h"
+#include "link/cable_list.h"
 
 namespace torvane::cli {
 
-// The cable's adapter; null with `error` set when this build has no USB backend.
-std::unique_ptr<Adapter> MakeCable(std::string* error);
+// The cable's adapter; null with `error` set when this build has no USB backend. With a
+// serial number, its opens take that chip.
+std::unique_ptr<Adapter> MakeCable(std::string* error, const std::string& serial = "");
+
+// The lister of attached chips on this build's backend; `tryOpen`: each chip is opened for
+// a moment to tell whether it could be used.
+std::unique_ptr<CableEnumerator> MakeCableList(bool tryOpen);
 
 // What a user can do about `problem` on this backend; null when there is nothing to add.
 const char* CableRemedy(OpenProblem problem);

@@ -3,7 +3,15 @@
 
 namespace torvane::cli {
 
-std::unique_ptr<Adapter> MakeCable(std::string*) { return std::make_unique<LibftdiAdapter>(); }
+std::unique_ptr<Adapter> MakeCable(std::string*, const std::string& serial) {
+  auto cable = std::make_unique<LibftdiAdapter>();
+  cable->SelectSerial(serial);
+  return cable;
+}
+
+std::unique_ptr<CableEnumerator> MakeCableList(bool tryOpen) {
+  return std::make_unique<LibftdiCableList>(tryOpen);
+}
 
 const char* CableRemedy(OpenProblem problem) {
   switch (problem) {

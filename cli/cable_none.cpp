@@ -2,7 +2,21 @@
 
 namespace torvane::cli {
 
-std::unique_ptr<Adapter> MakeCable(std::string* error) {
+namespace {
+
+class NoCables : public CableEnumerator {
+ public:
+  bool List(std::vector<CableInfo>*, std::string* error) override {
+    *error = "this build has no USB backend";
+    return false;
+  }
+};
+
+}  // namespace
+
+std::unique_ptr<CableEnumerator> MakeCableList(bool) { return std::make_unique<NoCables>(); }
+
+std::unique_ptr<Adapter> MakeCable(std::string* error, const std::string&) {
   *error = "this build has no USB backend (libftdi1 was not found when it was built)";
   return nullptr;
 }

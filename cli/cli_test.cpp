@@ -12,11 +12,12 @@
 #include <vector>
 
 #include "bitfile/bit_file.h"
-#include "tests/support/cli_process.h"
 #include "cli/prom_file.h"
 #include "procedures/identify.h"
 #include "sim/board.h"
 #include "sim/prom.h"
+#include "tests/support/cli_process.h"
+#include "tests/support/json_value.h"
 #include "tests/support/recording_host.h"
 #include "tests/support/scratch_dir.h"
 #include "tools/make_bitstream.h"
@@ -55,17 +56,28 @@ TEST_F(CliTest, EachCommandOnTheSimulatedBoards) {
   const std::string fpga = "USB : Connected\nDownload FPGA XC3S200\n";
   const std::string prom = "USB : Connected\nDownload PROM\n";
   const std::string none = "USB : Not Connected\nJTAG : not found (0)\n";
+  // detect lists the whole chain after the status lines, or says why it could not.
+  const std::string chain = "JTAG chain, TDI to TDO:\n";
+  const std::string s200 = "  1  0x01414093  XC3S200  IR 6\n";
+  const std::string s400 = "  1  0x0141C093  XC3S400  IR 6\n";
+  const std::string xcf = "  2  0xF5045093  XCF02S   IR 8\n";
   const Case cases[] = {
-      {"--board sim:xc3s200 detect", 0, fpga, ""},
-      {"--board sim:prom detect", 0, prom, ""},
+      {"--board sim:xc3s200 detect", 0, fpga + chain + s200, ""},
+      {"--board sim:xc3s400 detect", 0, "USB : Connected\nDownload FPGA XC3S400\n" + chain + s400,
+       ""},
+      {"--board sim:prom detect", 0, prom + chain + s200 + xcf, ""},
+      {"--board sim:prom400 detect", 0, prom + chain + s400 + xcf, ""},
       {"--board sim:none detect", 1, none, ""},
-      {"--board sim:dead detect", 1, "USB : Connected\nJTAG : not found (FFFFFFFF)\n", ""},
+      {"--board sim:dead detect", 1, "USB : Connected\nJTAG : not found (FFFFFFFF)\n",
+       "TDO reads 1 throughout the chain scan, no device drives it: check the wiring"},
+      {"--board sim:dead0 detect", 1, "USB : Connected\nJTAG : not found (0)\n",
+       "TDO reads 0 throughout the chain scan: check the wiring"},
       {"--board sim:xc3s200 program " + Bit("s200.bit"), 0, fpga + "DOWNLOAD COMPLETE !\n",
        "progress 100%"},
       {"--board sim:xc3s200 fpga " + Bit("s200.bit"), 0, fpga + "DOWNLOAD COMPLETE !\n", ""},
       {"--board sim:prom prom " + Bit("s200.bit"), 0, prom + "DOWNLOAD COMPLETE !\n", ""},
       // The PROM holds the design; the XC3S400 refuses a design for the XC3S200.
-      {"--board sim:prom400 program " + Bit("s200.bit"), 0,
+      {"--board sim:prom400 --force program " + Bit("s200.bit"), 0,
        "USB : Connected\nDownload PROM\nDOWNLOAD COMPLETE !\nnote: the PROM holds the design "
        "but the FPGA did not start from it (check the mode pins, or the part the design was "
        "built for)\n", ""},
@@ -77,8 +89,8 @@ TEST_F(CliTest, EachCommandOnTheSimulatedBoards) {
        "torvane-cli: no supported device answered"},
       {"-q --board sim:prom program " + Bit("s200.bit"), 0, "DOWNLOAD COMPLETE !\n", ""},
       // The refusals: the other kind of chain, before any download.
-      {"--board sim:prom fpga " + Bit("s200.bit"), 2, prom,
-       "the chain holds a configuration PROM, not an FPGA alone"},
+      // The FPGA behind the PROM takes a volatile load.
+      {"--board sim:prom fpga " + Bit("s200.bit"), 0, prom + "DOWNLOAD COMPLETE !\n", ""},
       {"--board sim:xc3s200 prom " + Bit("s200.bit"), 2, fpga,
        "the chain holds an FPGA alone, not a configuration PROM"},
   };
@@ -221,6 +233,154 @@ TEST_F(CliTest, InputProblemsStopTheRunBeforeAnyTraffic) {
       EXPECT_EQ(ReadFile(input), before) << c.arguments;
     }
   }
+}
+
+// A design for a part without its name in the header ('b' field empty).
+std::vector<uint8_t> WithoutPart(std::vector<uint8_t> bytes) {
+  size_t b = 13 + 3 + (size_t{bytes[14]} << 8 | bytes[15]);
+  size_t length = size_t{bytes[b + 1]} << 8 | bytes[b + 2];
+  bytes.erase(bytes.begin() + static_cast<std::ptrdiff_t>(b + 3),
+              bytes.begin() + static_cast<std::ptrdiff_t>(b + 3 + length));
+  bytes[b + 1] = bytes[b + 2] = 0;
+  return bytes;
+}
+
+size_t CountWrites(const std::string& trace) {
+  size_t writes = 0;
+  std::istringstream lines(trace);
+  for (std::string line; std::getline(lines, line);) writes += line.rfind("write ", 0) == 0;
+  return writes;
+}
+
+// A design for the other part is refused after identification, before anything is erased
+// or configured: the trace holds no more writes than detect's (identification, then the
+// chain's codes behind a PROM). --force sends it, and a
+// header without a part is not refused for that.
+TEST_F(CliTest, TheHeadersPartMustBeTheChainsFpga) {
+  BitstreamOptions s400;
+  s400.part = BitPart::XC3S400;
+  ASSERT_TRUE(WriteBitFile(dir.Path("s400.bit").c_str(), s400));
+  dir.Write("nopart.bit", WithoutPart(MakeBitFile(s400)));
+  const std::string trace = dir.Path("t.txt");
+  for (const char* run : {"--board sim:prom prom", "--board sim:prom program",
+                          "--board sim:prom fpga", "--board sim:xc3s200 program"}) {
+    std::string board = std::string(run).substr(0, std::string(run).rfind(' '));
+    RunCli(dir, board + " --trace '" + trace + "' detect");
+    size_t detectWrites = CountWrites(ReadFile(trace));
+    Outcome refused = RunCli(dir, std::string(run) + " --trace '" + trace + "' " + Bit("s400.bit"));
+    EXPECT_EQ(refused.code, 2) << run << "\n" << refused.err;
+    EXPECT_NE(refused.err.find("design for 3s400ft256 but the chain holds an XC3S200"),
+              std::string::npos)
+        << run << "\n" << refused.err;
+    EXPECT_EQ(refused.out.find("DOWNLOAD"), std::string::npos) << run;
+    EXPECT_LE(CountWrites(ReadFile(trace)), detectWrites) << run;
+  }
+  // The PROM stores whatever it is given; the FPGA alone then rejects the design.
+  Outcome forced = RunCli(dir, "--board sim:prom --force prom " + Bit("s400.bit"));
+  EXPECT_EQ(forced.code, 0) << forced.err;
+  forced = RunCli(dir, "--board sim:xc3s200 fpga --force " + Bit("s400.bit"));
+  EXPECT_EQ(forced.code, 1);
+  EXPECT_NE(forced.err.find("the FPGA rejected the data (INIT low)"), std::string::npos)
+      << forced.err;
+  Outcome unnamed = RunCli(dir, "--board sim:xc3s400 program " + Bit("nopart.bit"));
+  EXPECT_EQ(unnamed.code, 0) << unnamed.err;
+}
+
+TEST_F(CliTest, InfoDescribesTheFileAndWhatProgramWouldDo) {
+  BitstreamOptions s400;
+  s400.part = BitPart::XC3S400;
+  dir.Write("nopart.bit", WithoutPart(MakeBitFile(s400)));
+  BitstreamOptions truncated;
+  truncated.defect = BitDefect::TruncatedHeader;
+  ASSERT_TRUE(WriteBitFile(dir.Path("truncated.bit").c_str(), truncated));
+  dir.Write("headerless.bit", std::vector<uint8_t>(4096, 0xFF));
+
+  Outcome good = RunCli(dir, "info " + Bit("s200.bit"));
+  EXPECT_EQ(good.code, 0) << good.err;
+  for (const char* line : {"design: torvane_test\n", "part: 3s200ft256\n",
+                           "data length: 130952 bytes\n",
+                           "program on XC3S200 alone: configures the FPGA",
+                           "program on XC3S400 alone: refused: the design is for 3s200ft256",
+                           "program on XC3S200 and PROM: erases and programs the PROM",
+                           "program on XC3S400 and PROM: refused"}) {
+    EXPECT_NE(good.out.find(line), std::string::npos) << line << "\n" << good.out;
+  }
+  Outcome unnamed = RunCli(dir, "info " + Bit("nopart.bit"));
+  EXPECT_EQ(unnamed.code, 0) << unnamed.err;
+  EXPECT_NE(unnamed.out.find("part: (none)\n"), std::string::npos) << unnamed.out;
+  EXPECT_EQ(unnamed.out.find("refused"), std::string::npos) << unnamed.out;
+  for (const char* bad : {"truncated.bit", "headerless.bit"}) {
+    Outcome run = RunCli(dir, "info " + Bit(bad));
+    EXPECT_EQ(run.code, 2) << bad;
+    EXPECT_EQ(run.out, "") << bad;
+    EXPECT_NE(run.err.find("Wrong file format"), std::string::npos) << bad << run.err;
+  }
+}
+
+// Standard output is one JSON object and nothing else; the options may come anywhere.
+testing::JsonValue ParseOutput(const Outcome& run, const std::string& arguments) {
+  testing::JsonValue object;
+  EXPECT_TRUE(testing::JsonReader(run.out).ReadWhole(&object)) << arguments << "\n" << run.out;
+  EXPECT_EQ(object.kind, testing::JsonValue::Kind::Object) << arguments;
+  EXPECT_EQ(object["seconds"].kind, testing::JsonValue::Kind::Number) << arguments;
+  EXPECT_GE(object["seconds"].number, 0) << arguments;
+  return object;
+}
+
+TEST_F(CliTest, JsonResultsInAnyOptionOrder) {
+  for (const char* arguments : {"--json --board sim:prom detect", "detect --board sim:prom --json",
+                                "--board sim:prom detect --json"}) {
+    Outcome run = RunCli(dir, arguments);
+    EXPECT_EQ(run.code, 0) << arguments << "\n" << run.err;
+    testing::JsonValue object = ParseOutput(run, arguments);
+    EXPECT_EQ(object["command"].text, "detect");
+    EXPECT_EQ(object["verdict"].text, "complete");
+    EXPECT_EQ(object["cause"].kind, testing::JsonValue::Kind::Null);
+    const auto& chain = object["chain"].items;
+    ASSERT_EQ(chain.size(), 2u) << arguments;
+    EXPECT_EQ(chain[0]["name"].text, "XC3S200");
+    EXPECT_EQ(chain[0]["irLength"].number, 6);
+    EXPECT_EQ(chain[1]["idcode"].text, "0xF5045093");
+    EXPECT_EQ(chain[1]["position"].number, 2);
+  }
+  struct Case {
+    std::string arguments;
+    int code;
+    std::string verdict;
+    std::string chain;
+    std::string cause;  // a part of it, also on standard error; empty: null
+  };
+  BitstreamOptions s400;
+  s400.part = BitPart::XC3S400;
+  ASSERT_TRUE(WriteBitFile(dir.Path("s400.bit").c_str(), s400));
+  const Case cases[] = {
+      {"fpga --json " + Bit("s200.bit") + " --board sim:prom", 0, "complete", "XC3S200 and PROM",
+       ""},
+      {"--board sim:xc3s200 fpga " + Bit("one.bit") + " --json", 1, "failed", "XC3S200 alone",
+       "DONE low, INIT high"},
+      {"prom " + Bit("s400.bit") + " --json --board sim:prom", 2, "refused", "XC3S200 and PROM",
+       "a design for 3s400ft256"},
+  };
+  for (const Case& c : cases) {
+    Outcome run = RunCli(dir, c.arguments);
+    EXPECT_EQ(run.code, c.code) << c.arguments << "\n" << run.err;
+    testing::JsonValue object = ParseOutput(run, c.arguments);
+    EXPECT_EQ(object["verdict"].text, c.verdict) << c.arguments;
+    EXPECT_EQ(object["chain"].text, c.chain) << c.arguments;
+    if (c.cause.empty()) {
+      EXPECT_EQ(object["cause"].kind, testing::JsonValue::Kind::Null) << c.arguments;
+    } else {
+      EXPECT_NE(object["cause"].text.find(c.cause), std::string::npos) << c.arguments;
+      EXPECT_NE(run.err.find("torvane-cli: " + object["cause"].text), std::string::npos)
+          << c.arguments << "\n" << run.err;
+    }
+  }
+  Outcome info = RunCli(dir, "info " + Bit("s400.bit") + " --json");
+  testing::JsonValue object = ParseOutput(info, "info");
+  EXPECT_EQ(object["part"].text, "3s400ft256");
+  EXPECT_EQ(object["dataLength"].number, 212392);
+  EXPECT_EQ(object["program"].members.size(), 4u);
+  EXPECT_EQ(object["program"]["XC3S400 alone"].text, "configures the FPGA (volatile)");
 }
 
 TEST_F(CliTest, TraceAndWaveformTogetherRecordTheSameSession) {

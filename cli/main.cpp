@@ -1,21 +1,29 @@
 // torvane-cli: identification, FPGA configuration and PROM programming from a terminal or
 // a script. The same procedures as the dialog, with a progress bar and exit codes.
 #include <CLI/CLI.hpp>
+#include <chrono>
 #include <cstdio>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "cli/adapter_choice.h"
+#include "cli/bit_info.h"
+#include "cli/cable.h"
+#include "cli/cable_choice.h"
+#include "cli/chain_listing.h"
 #include "cli/console.h"
-#include "cli/stop_signals.h"
 #include "cli/prom_file.h"
+#include "cli/run_report.h"
+#include "cli/stop_signals.h"
 #include "cli/terminal_host.h"
+#include "procedures/download_fpga.h"
+#include "procedures/download_prom.h"
 #include "procedures/identify.h"
 #include "procedures/load_file.h"
+#include "procedures/prom_check.h"
 #include "procedures/session.h"
 #include "procedures/verdict.h"
-#include "procedures/download_prom.h"
-#include "procedures/prom_check.h"
 #include "sim/board.h"
 
 namespace torvane::cli {
@@ -25,16 +33,34 @@ constexpr int EXIT_COMPLETE = 0;
 constexpr int EXIT_FAILED = 1;
 constexpr int EXIT_USAGE = 2;
 
-// The status lines go to standard output, except in quiet mode.
+// The status lines go to standard output, except in quiet mode. With --json, standard
+// output holds the object alone, and the error boxes become the report's cause.
 class CliHost : public TerminalHost {
  public:
   CliHost(bool quiet, bool terminal) : TerminalHost(quiet, terminal), quiet_(quiet) {}
   void SetStatusLine(StatusLine line, const char* text) override {
-    if (!quiet_) TerminalHost::SetStatusLine(line, text);
+    if (!quiet_ && !json_) TerminalHost::SetStatusLine(line, text);
+  }
+  void ShowError(MessageOwner owner, const char* text) override {
+    TerminalHost::ShowError(owner, text);
+    if (report_) report_->Note(text);
+  }
+  void ShowVerdict(DownloadResult result) override {
+    if (json_) {
+      FinishProgress();
+    } else {
+      TerminalHost::ShowVerdict(result);
+    }
+  }
+  void ReportTo(RunReport* report, bool json) {
+    report_ = report;
+    json_ = json;
   }
 
  private:
   bool quiet_;
+  bool json_ = false;
+  RunReport* report_ = nullptr;
 };
 
 struct Options {
@@ -46,9 +72,12 @@ struct Options {
   bool quiet = false;
   bool verbose = false;
   bool verify = false;  // program, prom: read the PROM back even when the FPGA started
+  bool force = false;   // send a design whose header names another part
+  bool json = false;    // one JSON object on standard output instead of the lines
+  std::string serial;   // the FT232R to open, by its USB serial number
 };
 
-enum class Command { Detect, Program, Fpga, Prom, Verify, Read };
+enum class Command { Detect, Program, Fpga, Prom, Verify, Read, Info, Cables };
 
 int ExitCode(DownloadResult result) {
   switch (result) {
@@ -96,69 +125,145 @@ bool OutputsSpareTheInput(const Options& options, const BitFile& input) {
   return true;
 }
 
-// What the PROM check found, said on the terminal: a failure's cause on standard error,
-// and on standard output the note that a good PROM did not start the FPGA.
-void ExplainPromReport(const DownloadReport& report, DownloadResult result) {
+// What the PROM check found: a failure's cause through the report, and on standard output
+// (not under --json) the note that a good PROM did not start the FPGA.
+void ExplainPromReport(const DownloadReport& report, DownloadResult result, bool json,
+                       RunReport& run) {
   switch (report.prom) {
     case PromCause::None:
-      if (result == DownloadResult::Complete && report.readBack && !report.doneRose) {
+      if (result == DownloadResult::Complete && report.readBack && !report.doneRose && !json) {
         std::printf("note: the PROM holds the design but the FPGA did not start from it "
                     "(check the mode pins, or the part the design was built for)\n");
       }
       break;
     case PromCause::NoAnswer:
-      std::fprintf(stderr, "torvane-cli: the cable or the JTAG chain stopped answering\n");
+      run.Fail("the cable or the JTAG chain stopped answering");
       break;
     case PromCause::WriteFailed:
-      std::fprintf(stderr, "torvane-cli: a write to the cable failed\n");
+      run.Fail("a write to the cable failed");
       break;
     case PromCause::PromDiffers:
-      std::fprintf(stderr, "torvane-cli: the PROM differs from the file from block %d "
-                   "(bytes from %d)\n", report.firstDifferentBlock,
-                   report.firstDifferentBlock * static_cast<int>(PROM_BLOCK_BYTES));
+      run.Fail("the PROM differs from the file from block " +
+               std::to_string(report.firstDifferentBlock) + " (bytes from " +
+               std::to_string(report.firstDifferentBlock * static_cast<int>(PROM_BLOCK_BYTES)) +
+               ")");
       break;
   }
 }
 
 // verify and read: on the PROM chain only, no erase and no write.
 int RunReadBack(Command command, AppState& state, CliHost& host, const Options& options,
-                const BitFile& input) {
+                const BitFile& input, RunReport& report) {
   if (command == Command::Verify) {
     DownloadResult result = VerifyProm(state, host, input);
-    if (result == DownloadResult::Complete) {
+    if (result == DownloadResult::Complete && !options.json) {
       std::printf("PROM MATCHES FILE\n");
     } else if (result == DownloadResult::Failed) {
-      if (state.report.prom == PromCause::PromDiffers) std::printf("PROM DIFFERS FROM FILE\n");
-      ExplainPromReport(state.report, result);
+      if (state.report.prom == PromCause::PromDiffers && !options.json) {
+        std::printf("PROM DIFFERS FROM FILE\n");
+      }
+      ExplainPromReport(state.report, result, options.json, report);
     }
     return ExitCode(result);
   }
   std::string error;
   SaveResult saved = SavePromImage(state, host, options.output, &error);
   if (saved == SaveResult::Saved) {
-    std::printf("%u bytes read to %s\n", PROM_CAPACITY_BYTES, options.output.c_str());
+    if (!options.json) {
+      std::printf("%u bytes read to %s\n", PROM_CAPACITY_BYTES, options.output.c_str());
+    }
     return EXIT_COMPLETE;
   }
-  std::fprintf(stderr, "torvane-cli: %s\n", error.c_str());
-  if (saved == SaveResult::ReadFailed) ExplainPromReport(state.report, DownloadResult::Failed);
+  report.Fail(error);
+  if (saved == SaveResult::ReadFailed) {
+    ExplainPromReport(state.report, DownloadResult::Failed, options.json, report);
+  }
   return saved == SaveResult::ReadFailed ? EXIT_FAILED : EXIT_USAGE;
 }
 
-int Run(Command command, const Options& options) {
+// The FPGA the chain holds, for the check of the header's part: an FPGA alone is known from
+// identification; behind the PROM it is read from the whole chain (reads only, nothing
+// erased or configured). Null when no known FPGA answered.
+const ChainPart* ChainedFpga(AppState& state, const IdentifyResult& found) {
+  if (state.deviceMode == DEVICE_FPGA) return FindChainPart(found.idcode);
+  return ChainFpga(ReadChain(state.link));
+}
+
+// What the chain held the design for, as --json names it.
+std::string ChainText(const AppState& state, const IdentifyResult& found, const ChainPart* fpga) {
+  if (state.deviceMode == DEVICE_FPGA) {
+    return std::string(FindChainPart(found.idcode)->name) + " alone";
+  }
+  if (state.deviceMode == DEVICE_PROM) {
+    return fpga ? std::string(fpga->name) + " and PROM" : "FPGA and PROM";
+  }
+  return "none";
+}
+
+// info: the file alone, no cable.
+int RunInfo(const Options& options, RunReport& report) {
+  CliHost host(options.quiet, false);
+  host.ReportTo(&report, options.json);
+  BitFile input;
+  if (!LoadInput(options.file, host, &input)) return EXIT_USAGE;
+  if (options.json) {
+    report.details = BitInfoJson(input);
+  } else {
+    PrintBitInfo(input, stdout);
+  }
+  return EXIT_COMPLETE;
+}
+
+// cables: the attached FT232R chips, each opened for a moment (never taken from a driver).
+int RunCables(const Options& options, RunReport& report) {
+  std::vector<CableInfo> cables;
+  std::string error;
+  if (!MakeCableList(/*tryOpen=*/true)->List(&cables, &error)) {
+    report.Fail(error);
+    return EXIT_USAGE;
+  }
+  if (options.json) {
+    std::vector<std::string> items;
+    for (const CableInfo& cable : cables) {
+      const char* access[] = {"free", "busy", "no permission", "unknown"};
+      JsonObject item;
+      item.Text("description", cable.description)
+          .Text("serial", cable.serial)
+          .Text("access", access[static_cast<int>(cable.access)]);
+      items.push_back(item.str());
+    }
+    report.details.Json("cables", JsonArray(items));
+  } else if (cables.empty()) {
+    std::printf("no FT232R (USB 0403:6001) is attached\n");
+  } else {
+    std::printf("%s", CableTable(cables).c_str());
+  }
+  return EXIT_COMPLETE;
+}
+
+int Run(Command command, const Options& options, RunReport& report) {
+  if (command == Command::Info) return RunInfo(options, report);
+  if (command == Command::Cables) return RunCables(options, report);
   AdapterChoice choice;
   std::string error;
-  if (!choice.Choose(options.board, &error)) {
-    std::fprintf(stderr, "torvane-cli: %s\n", error.c_str());
+  if (!options.serial.empty() && options.board != "usb") {
+    report.Fail("--serial names a real cable: it goes with --board usb");
+    return EXIT_USAGE;
+  }
+  if (!choice.Choose(options.board, &error, options.serial)) {
+    report.Fail(error);
     return EXIT_USAGE;
   }
   CliHost host(options.quiet, StderrIsTerminal());
+  host.ReportTo(&report, options.json);
   BitFile input;
   if (command != Command::Detect && command != Command::Read &&
       (!LoadInput(options.file, host, &input) || !OutputsSpareTheInput(options, input))) {
+    report.Note("the input file cannot be used");
     return EXIT_USAGE;
   }
   if (!choice.Record(options.trace, options.vcd, &error)) {
-    std::fprintf(stderr, "torvane-cli: %s\n", error.c_str());
+    report.Fail(error);
     return EXIT_USAGE;
   }
   AppState state;
@@ -166,15 +271,14 @@ int Run(Command command, const Options& options) {
   state.stopRequested = StopRequest();
   state.verifyPromAfterDownload = options.verify;
   if (command == Command::Read && choice.WritesTo(options.output)) {
-    std::fprintf(stderr, "torvane-cli: '%s' is also the trace or waveform file\n",
-                 options.output.c_str());
+    report.Fail("'" + options.output + "' is also the trace or waveform file");
     return EXIT_USAGE;
   }
 
   IdentifyResult found = IdentifyChain(state, host);
   if (found.openStatus != ADAPTER_OK) {
     std::string problem = choice.OpenProblem();
-    if (!problem.empty()) std::fprintf(stderr, "torvane-cli: %s\n", problem.c_str());
+    if (!problem.empty()) report.Fail(problem);
   }
   if (options.verbose) {
     std::fprintf(stderr, "idcode 0x%08X, open status %d\n", found.idcode, found.openStatus);
@@ -182,45 +286,64 @@ int Run(Command command, const Options& options) {
 
   int code = EXIT_COMPLETE;
   DownloadResult result = DownloadResult::Complete;
+  const ChainPart* fpga = nullptr;
   if (!choice.FlushFiles(&error)) {
     // Known before anything is erased or configured: the device stays as it was.
-    std::fprintf(stderr, "torvane-cli: %s\n", error.c_str());
+    report.Fail(error);
     code = EXIT_USAGE;
   } else if (command == Command::Detect) {
     code = found.known ? EXIT_COMPLETE : EXIT_FAILED;
+    if (found.openStatus == ADAPTER_OK) {
+      ChainListing chain = ReadChain(state.link);
+      if (!options.json) PrintChainListing(chain, stdout);
+      report.chain = ChainJson(chain);
+      std::string problem = ChainProblem(chain.result);
+      if (!problem.empty()) report.Fail(problem);
+    }
+    if (!found.known) report.Note("no supported device answered on the JTAG chain");
   } else if ((command == Command::Verify || command == Command::Read) &&
              state.deviceMode != DEVICE_PROM) {
-    std::fprintf(stderr, "torvane-cli: no configuration PROM answered: nothing to read back\n");
+    report.Fail("no configuration PROM answered: nothing to read back");
     code = found.known ? EXIT_USAGE : EXIT_FAILED;
   } else if (command == Command::Verify || command == Command::Read) {
-    code = RunReadBack(command, state, host, options, input);
-  } else if (state.deviceMode != DEVICE_NONE &&
-             ((command == Command::Fpga && state.deviceMode != DEVICE_FPGA) ||
-              (command == Command::Prom && state.deviceMode != DEVICE_PROM))) {
-    std::fprintf(stderr, "torvane-cli: the chain holds %s, not %s: use 'program' or the other command\n",
-                 state.deviceMode == DEVICE_PROM ? "a configuration PROM" : "an FPGA alone",
-                 command == Command::Fpga ? "an FPGA alone" : "a configuration PROM");
+    code = RunReadBack(command, state, host, options, input, report);
+  } else if (state.deviceMode != DEVICE_NONE && !options.force && !input.partName.empty() &&
+             (fpga = ChainedFpga(state, found)) != nullptr &&
+             !PartFits(input.partName, *fpga)) {
+    report.Fail(PartRefusal(input.partName, *fpga));
+    code = EXIT_USAGE;
+  } else if (command == Command::Prom && state.deviceMode == DEVICE_FPGA) {
+    report.Fail("the chain holds an FPGA alone, not a configuration PROM: use 'program' or "
+                "'fpga'");
     code = EXIT_USAGE;
   } else {
-    result = DownloadIdentified(state, host, input);
+    // 'fpga' on the PROM chain: a volatile load of the FPGA, the PROM in BYPASS.
+    result = command == Command::Fpga && state.deviceMode == DEVICE_PROM
+                 ? DownloadFpgaFrom(state, host, input, FpgaChain::BehindProm)
+                 : DownloadIdentified(state, host, input);
     code = ExitCode(result);
-    if (state.deviceMode == DEVICE_PROM) ExplainPromReport(state.report, result);
+    if (state.deviceMode == DEVICE_PROM && command != Command::Fpga) {
+      ExplainPromReport(state.report, result, options.json, report);
+    }
     const char* cause = FpgaCheckText(state.report.fpga);
     if (result == DownloadResult::NotPresent) {
-      std::fprintf(stderr, "torvane-cli: no supported device answered on the JTAG chain\n");
+      report.Fail("no supported device answered on the JTAG chain");
     } else if (code == EXIT_FAILED && cause != nullptr) {
-      std::fprintf(stderr, "torvane-cli: %s\n", cause);
+      report.Fail(cause);
+    } else if (code == EXIT_FAILED) {
+      report.Note("DOWNLOAD FAILED !");
     }
   }
+  if (command != Command::Detect) report.chain = JsonString(ChainText(state, found, fpga));
   host.FinishProgress();
   LinkClose(state.link);
   if (result == DownloadResult::Interrupted) {
     host.ShowVerdict(DownloadResult::Failed);
-    std::fprintf(stderr, "torvane-cli: interrupted\n");
+    report.Fail("interrupted");
   }
   if (!choice.FinishFiles(&error)) {
     // A lost trace or waveform must not pass for a complete run.
-    std::fprintf(stderr, "torvane-cli: %s\n", error.c_str());
+    report.Fail(error);
     if (code == EXIT_COMPLETE) code = EXIT_USAGE;
   }
   return code;
@@ -241,11 +364,16 @@ int main(int argc, char** argv) {
       "verdict is DOWNLOAD FAILED !. A second signal ends the program at once.\n\n"
       "--trace and --vcd name a regular file (written beside it, then renamed into place),\n"
       "/dev/stdout or /dev/stderr.\n\n"
+      "A refusal (a design for another part, two cables and none named) also exits 2.\n"
+      "Options may come before or after the subcommand.\n\n"
       "Examples:\n"
       "  torvane-cli detect\n"
       "  torvane-cli program design.bit\n"
       "  torvane-cli read backup.bin        (the PROM's 262,144 bytes)\n"
       "  torvane-cli verify design.bit      (the PROM against the file, nothing written)\n"
+      "  torvane-cli info design.bit\n"
+      "  torvane-cli cables\n"
+      "  torvane-cli --serial A50285BI program design.bit\n"
       "  torvane-cli --board sim:prom --trace usb.txt program design.bit\n"
       "  torvane-cli --board sim:prom --vcd jtag.vcd detect   (view in GTKWave or PulseView)\n\n"
       "See torvane-cli(1) for the status lines and what to do when the cable cannot be opened.\n");
@@ -259,23 +387,42 @@ int main(int argc, char** argv) {
   }
   app.add_option("--board", options.board,
                  "usb (the cable, default) or a simulated board:" + boards);
+  app.add_option("--serial", options.serial,
+                 "open the FT232R with this USB serial number (see 'cables'); needed when "
+                 "more than one is attached");
   app.add_option("--trace", options.trace, "write every adapter call to FILE");
   app.add_option("--vcd", options.vcd,
                  "write the JTAG pins (tck, tms, tdi, tdo) to FILE as a Value Change Dump");
   app.add_flag("-q,--quiet", options.quiet, "no status lines and no progress; the verdict stays");
   app.add_flag("-v,--verbose", options.verbose, "more detail on standard error");
+  app.add_flag("--json", options.json,
+               "detect, info and the downloads: one JSON object on standard output (verdict, "
+               "cause, chain, seconds) instead of the lines");
+  app.add_flag("--force", options.force,
+               "send a design whose header names another part than the chain's FPGA");
   app.require_subcommand(1);
+  // Options before or after the subcommand: the subcommands inherit this and hand the
+  // options they do not know to the program.
+  app.fallthrough();
 
   Command command = Command::Detect;
-  auto* detect = app.add_subcommand("detect", "identify the JTAG chain and print the two status lines");
+  const char* commandName = "detect";
+  auto* detect = app.add_subcommand(
+      "detect", "identify the JTAG chain, print the two status lines and list every device");
   auto* program = app.add_subcommand("program", "load FILE into what the chain holds (FPGA or PROM)");
-  auto* fpga = app.add_subcommand("fpga", "configure an FPGA alone in the chain from FILE");
+  auto* fpga = app.add_subcommand(
+      "fpga", "configure the FPGA from FILE (volatile), alone or behind the PROM (left as it is)");
   auto* prom = app.add_subcommand("prom", "program the configuration PROM from FILE");
   auto* verify = app.add_subcommand(
       "verify", "read the PROM back and compare it with FILE; exit 0 when equal, 1 when not");
   auto* read = app.add_subcommand(
       "read", "read the PROM's 262,144 bytes to OUT (written whole or not at all)");
-  for (auto* sub : {program, fpga, prom, verify}) {
+  auto* info = app.add_subcommand(
+      "info", "print FILE's header and what program would do with it on each chain");
+  auto* cables = app.add_subcommand(
+      "cables",
+      "list the attached FT232R chips: description, serial number, whether each can be opened");
+  for (auto* sub : {program, fpga, prom, verify, info}) {
     sub->add_option("FILE", options.file, "the .bit file")->required();
   }
   read->add_option("OUT", options.output, "the file the PROM's contents go to")->required();
@@ -283,12 +430,16 @@ int main(int argc, char** argv) {
     sub->add_flag("--verify", options.verify,
                   "after programming the PROM, read it back even when the FPGA started from it");
   }
-  verify->callback([&] { command = Command::Verify; });
-  read->callback([&] { command = Command::Read; });
-  detect->callback([&] { command = Command::Detect; });
-  program->callback([&] { command = Command::Program; });
-  fpga->callback([&] { command = Command::Fpga; });
-  prom->callback([&] { command = Command::Prom; });
+  const std::pair<CLI::App*, Command> commands[] = {
+      {detect, Command::Detect}, {program, Command::Program}, {fpga, Command::Fpga},
+      {prom, Command::Prom},     {verify, Command::Verify},   {read, Command::Read},
+      {info, Command::Info},     {cables, Command::Cables}};
+  for (const auto& [sub, value] : commands) {
+    sub->callback([&, sub = sub, value = value] {
+      command = value;
+      commandName = sub->get_name().c_str();
+    });
+  }
 
   try {
     app.parse(argc, argv);
@@ -297,5 +448,12 @@ int main(int argc, char** argv) {
     return code == 0 ? 0 : 2;
   }
   torvane::cli::InstallStopSignals(torvane::cli::StderrIsTerminal());
-  return torvane::cli::Run(command, options);
+  const auto start = std::chrono::steady_clock::now();
+  torvane::cli::RunReport report;
+  int code = torvane::cli::Run(command, options, report);
+  if (options.json) {
+    std::chrono::duration<double> taken = std::chrono::steady_clock::now() - start;
+    std::printf("%s\n", torvane::cli::RunJson(commandName, code, report, taken.count()).c_str());
+  }
+  return code;
 }

@@ -23,6 +23,7 @@ enum AdapterStatus : int {
   ADAPTER_OTHER_ERROR = 17,
 };
 
+constexpr uint32_t OPEN_BY_SERIAL_NUMBER = 1;
 constexpr uint32_t OPEN_BY_DESCRIPTION = 2;
 constexpr uint32_t PURGE_RX = 1;
 constexpr uint32_t PURGE_TX = 2;

@@ -58,7 +58,10 @@ int D2xxAdapter::Open(const char* description, AdapterHandle* handle) {
   }
   // The driver takes the description through an untyped argument and never writes to it.
   int status =
-      AsStatus(functions_.openEx(const_cast<char*>(description), OPEN_BY_DESCRIPTION, handle));
+      serial_.empty()
+          ? AsStatus(functions_.openEx(const_cast<char*>(description), OPEN_BY_DESCRIPTION, handle))
+          : AsStatus(functions_.openEx(const_cast<char*>(serial_.c_str()), OPEN_BY_SERIAL_NUMBER,
+                                       handle));
   switch (status) {
     case ADAPTER_OK:
       problem_ = OpenProblem::NONE;

@@ -4,6 +4,8 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <utility>
 
 #include "link/adapter.h"
 
@@ -44,6 +46,8 @@ class D2xxAdapter : public Adapter {
   explicit D2xxAdapter(const D2xxFunctions* functions);
 
   bool HasDriver() const { return hasDriver_; }
+  // Later opens take the chip with this serial number; empty: by description.
+  void SelectSerial(std::string serial) { serial_ = std::move(serial); }
 
   int Open(const char* description, AdapterHandle* handle) override;
   int SetUsbParameters(AdapterHandle handle, uint32_t inSize, uint32_t outSize) override;
@@ -64,6 +68,7 @@ class D2xxAdapter : public Adapter {
   D2xxFunctions functions_{};
   bool hasDriver_ = false;
   OpenProblem problem_ = OpenProblem::NONE;
+  std::string serial_;
 };
 
 }  // namespace torvane

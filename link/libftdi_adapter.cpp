@@ -111,7 +111,9 @@ int LibftdiAdapter::Open(const char* description, AdapterHandle* handle) {
     return Fail(OpenProblem::USB_UNAVAILABLE, "the USB library could not be started",
                 ADAPTER_DEVICE_NOT_FOUND);
   }
-  int result = ftdi_usb_open_desc(ftdi, FTDI_VENDOR, FT232R_PRODUCT, description, nullptr);
+  const char* serial = serial_.empty() ? nullptr : serial_.c_str();
+  int result = ftdi_usb_open_desc(ftdi, FTDI_VENDOR, FT232R_PRODUCT, serial ? nullptr : description,
+                                  serial);
   if (result < 0) {
     std::string detail = std::string(" (") + ftdi_get_error_string(ftdi) + ")";
     int status = ADAPTER_DEVICE_NOT_OPENED;
@@ -119,7 +121,10 @@ int LibftdiAdapter::Open(const char* description, AdapterHandle* handle) {
       ftdi_device_list* list = nullptr;
       int attached = ftdi_usb_find_all(ftdi, &list, FTDI_VENDOR, FT232R_PRODUCT);
       ftdi_list_free(&list);
-      if (attached > 0) {
+      if (serial) {
+        Fail(OpenProblem::NOT_ATTACHED, "no FT232R with the serial number '" + serial_ +
+                                            "' is attached" + detail, 0);
+      } else if (attached > 0) {
         Fail(OpenProblem::NO_MATCHING_DESCRIPTION,
              "an FT232R is attached, but none with the description \"" +
                  std::string(description) + "\"" + detail,
@@ -341,6 +346,53 @@ int LibftdiAdapter::Close(AdapterHandle handle) {
     }
   }
   return result < 0 ? ADAPTER_IO_ERROR : ADAPTER_OK;
+}
+
+bool LibftdiCableList::List(std::vector<CableInfo>* cables, std::string* error) {
+  cables->clear();
+  ftdi_context* ftdi = ftdi_new();
+  if (!ftdi) {
+    *error = "the USB library could not be started";
+    return false;
+  }
+  ftdi_device_list* list = nullptr;
+  int found = ftdi_usb_find_all(ftdi, &list, FTDI_VENDOR, FT232R_PRODUCT);
+  if (found < 0) {
+    *error = std::string("the USB devices could not be listed (") +
+             ftdi_get_error_string(ftdi) + ")";
+    ftdi_free(ftdi);
+    return false;
+  }
+  for (ftdi_device_list* at = list; at; at = at->next) {
+    CableInfo cable;
+    char description[128] = {};
+    char serial[128] = {};
+    int strings = ftdi_usb_get_strings(ftdi, at->dev, nullptr, 0, description, sizeof description,
+                                       serial, sizeof serial);
+    cable.description = description;
+    cable.serial = serial;
+    if (strings == -4) {
+      cable.access = CableAccess::NoPermission;
+    } else if (tryOpen_) {
+      // A trial open that leaves a kernel driver in place: claiming the interface then
+      // fails while that driver (or another program) holds the chip.
+      ftdi_context* trial = ftdi_new();
+      if (trial) {
+        trial->module_detach_mode = DONT_DETACH_SIO_MODULE;
+        int opened = ftdi_usb_open_dev(trial, at->dev);
+        cable.access = opened == 0    ? CableAccess::Free
+                       : opened == -5 ? CableAccess::Busy
+                       : opened == -4 || opened == -8 ? CableAccess::NoPermission
+                                                      : CableAccess::Unknown;
+        if (opened == 0) ftdi_usb_close(trial);
+        ftdi_free(trial);
+      }
+    }
+    cables->push_back(cable);
+  }
+  ftdi_list_free(&list);
+  ftdi_free(ftdi);
+  return true;
 }
 
 }  // namespace torvane

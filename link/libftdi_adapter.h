@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "link/adapter.h"
+#include "link/cable_list.h"
 
 namespace torvane {
 
@@ -19,6 +20,10 @@ class LibftdiAdapter : public Adapter {
   ~LibftdiAdapter() override;  // closes whatever is still open
   LibftdiAdapter(const LibftdiAdapter&) = delete;
   LibftdiAdapter& operator=(const LibftdiAdapter&) = delete;
+
+  // Later opens take the chip with this USB serial number, whatever its description;
+  // empty (the default): the first chip with the description Open is given.
+  void SelectSerial(std::string serial) { serial_ = std::move(serial); }
 
   int Open(const char* description, AdapterHandle* handle) override;
   int SetUsbParameters(AdapterHandle handle, uint32_t inSize, uint32_t outSize) override;
@@ -43,8 +48,21 @@ class LibftdiAdapter : public Adapter {
   int Fail(OpenProblem problem, std::string text, int status);
 
   std::vector<std::unique_ptr<Device>> devices_;
+  std::string serial_;
   OpenProblem problem_ = OpenProblem::NONE;
   std::string problemText_;
+};
+
+// Every FT232R (USB 0403:6001) libusb sees, each opened for a moment without taking it
+// from the kernel's serial driver: a chip that driver holds lists as busy.
+class LibftdiCableList : public CableEnumerator {
+ public:
+  // `tryOpen` false: the strings alone, every access Unknown.
+  explicit LibftdiCableList(bool tryOpen) : tryOpen_(tryOpen) {}
+  bool List(std::vector<CableInfo>* cables, std::string* error) override;
+
+ private:
+  bool tryOpen_;
 };
 
 }  // namespace torvane

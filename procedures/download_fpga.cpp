@@ -29,6 +29,33 @@ constexpr PinVector VEC_JSTART[41] = {
     0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
     0x08, 0x08, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x01};
 
+// The same two tables for the FPGA behind the PROM: 14-bit instruction scans with the
+// PROM's BYPASS (all ones) shifted first, and the PROM's one-bit bypass register in every
+// data scan, so each data scan is one bit longer. Built from the tables above.
+constexpr size_t PROM_IR_BITS = 8;
+constexpr size_t BEHIND_PROM_PREAMBLE = sizeof VEC_CFG_IN + PROM_IR_BITS;
+constexpr size_t BEHIND_PROM_STARTUP = sizeof VEC_JSTART + PROM_IR_BITS + 2;
+
+size_t BuildBehindPromPreamble(PinVector out[BEHIND_PROM_PREAMBLE]) {
+  // Reset, Idle and the walk to Shift-IR; the PROM's ones, then the FPGA's CFG_IN and on.
+  size_t n = 0;
+  for (size_t i = 0; i < 10; ++i) out[n++] = VEC_CFG_IN[i];
+  for (size_t i = 0; i < PROM_IR_BITS; ++i) out[n++] = PIN_TDI;
+  for (size_t i = 10; i < sizeof VEC_CFG_IN; ++i) out[n++] = VEC_CFG_IN[i];
+  return n;
+}
+
+size_t BuildBehindPromStartup(PinVector out[BEHIND_PROM_STARTUP]) {
+  size_t n = 0;
+  out[n++] = 0;  // the PROM's bypass bit, after the file's data
+  for (size_t i = 0; i < 6; ++i) out[n++] = VEC_JSTART[i];
+  for (size_t i = 0; i < PROM_IR_BITS; ++i) out[n++] = PIN_TDI;
+  for (size_t i = 6; i < 16; ++i) out[n++] = VEC_JSTART[i];
+  out[n++] = 0;  // the JSTART data scan, one bit longer for the PROM's bypass register
+  for (size_t i = 16; i < sizeof VEC_JSTART; ++i) out[n++] = VEC_JSTART[i];
+  return n;
+}
+
 }  // namespace
 
 const VectorTable FPGA_PREAMBLE = MakeTable(VEC_CFG_IN);
@@ -42,7 +69,8 @@ DownloadResult DownloadFpga(AppState& state, DialogHost& host) {
   return DownloadFpgaFrom(state, host, file);
 }
 
-DownloadResult DownloadFpgaFrom(AppState& state, DialogHost& host, const BitFile& file) {
+DownloadResult DownloadFpgaFrom(AppState& state, DialogHost& host, const BitFile& file,
+                                FpgaChain chain) {
   const std::vector<uint8_t>& data = file.data;
   host.SetProgressRange(0, static_cast<uint32_t>(data.size()));
   host.SetProgressPos(state.lastReportedOffset);
@@ -52,7 +80,7 @@ DownloadResult DownloadFpgaFrom(AppState& state, DialogHost& host, const BitFile
   if (StopRequested(state)) return StopDownload(link);
   // A design the FPGA held before would keep DONE high whatever this load does.
   FpgaCheck notCleared = FpgaCheck::NotChecked;
-  if (!ClearFpga(link, FpgaChain::Alone, &notCleared)) {
+  if (!ClearFpga(link, chain, &notCleared)) {
     state.report.fpga = notCleared;
     return GiveVerdict(state, host, /*checkFpgaDone=*/false, /*incomplete=*/true);
   }
@@ -60,7 +88,15 @@ DownloadResult DownloadFpgaFrom(AppState& state, DialogHost& host, const BitFile
   LinkSetBaudRate(link, DOWNLOAD_BAUD_RATE);
   LinkSetBitMode(link, BITMODE_ASYNC_BITBANG);
 
-  bool preambleSent = SendVectors(link, MakeTable(VEC_CFG_IN)) == ADAPTER_OK;
+  PinVector preamble[BEHIND_PROM_PREAMBLE];
+  PinVector startup[BEHIND_PROM_STARTUP];
+  VectorTable preambleTable = FPGA_PREAMBLE;
+  VectorTable startupTable = FPGA_STARTUP;
+  if (chain == FpgaChain::BehindProm) {
+    preambleTable = VectorTable{preamble, BuildBehindPromPreamble(preamble)};
+    startupTable = VectorTable{startup, BuildBehindPromStartup(startup)};
+  }
+  bool preambleSent = SendVectors(link, preambleTable) == ADAPTER_OK;
   if (preambleSent) {
     PinVector vectors[8 * CHUNK_BYTES];
     // A short chunk is the last, so data of an exact multiple of the chunk size ends with
@@ -82,10 +118,10 @@ DownloadResult DownloadFpgaFrom(AppState& state, DialogHost& host, const BitFile
   // A failed preamble skips the data and start-up: from the Idle state the clear left, the
   // start-up table would end in Shift-IR with zeros shifted, and the next move out of it
   // would make EXTEST current.
-  if (preambleSent) SendVectors(link, MakeTable(VEC_JSTART));
+  if (preambleSent) SendVectors(link, startupTable);
   bool writeFailed = link.failedWrites != failedBefore;
   if (writeFailed) state.report.fpga = FpgaCheck::WriteFailed;
-  return GiveVerdict(state, host, /*checkFpgaDone=*/true, writeFailed);
+  return GiveFpgaVerdict(state, host, chain, writeFailed);
 }
 
 }  // namespace torvane

@@ -8,6 +8,7 @@
 #include "link/vectors.h"
 #include "procedures/fpga_status.h"
 #include "sim/fpga.h"
+#include "sim/prom.h"
 #include "tests/support/download_fixture.h"
 
 namespace torvane {
@@ -65,6 +66,41 @@ TEST_F(FpgaDownload, ConfiguresTheFpgaAndReportsComplete) {
     EXPECT_EQ(Verdict().owner, MessageOwner::Dialog);
     EXPECT_EQ(board_->baudRate(), 921600u);
     EXPECT_EQ(board_->lines() & 0x01, 0x01);  // D0 stays high after start-up
+    host_.messages.clear();
+    state_.lastReportedOffset = 0;
+  }
+}
+
+// A volatile load on the PROM chain: the FPGA starts, and the PROM only ever holds BYPASS
+// (after identification's IDCODE), so its memory keeps the design it had.
+TEST_F(FpgaDownload, ConfiguresTheFpgaBehindThePromAndLeavesThePromAlone) {
+  for (auto [kind, part] : {std::pair{BoardKind::Prom200, BitPart::XC3S200},
+                            std::pair{BoardKind::Prom400, BitPart::XC3S400}}) {
+    Connect(kind);
+    board_->prom()->Fill(0x5A);
+    const std::vector<uint8_t> promBefore = board_->prom()->memory();
+    BitstreamOptions options;
+    options.part = part;
+    SelectFile(options);
+    BitFile file;
+    ASSERT_EQ(LoadBitFile(state_.path, &file), BitFileError::None);
+    size_t size = PartDataSize(part);
+
+    EXPECT_EQ(DownloadFpgaFrom(state_, host_, file, FpgaChain::BehindProm),
+              DownloadResult::Complete);
+
+    const sim::Fpga& fpga = *board_->fpga();
+    // The data, the PROM's bypass bit, then the exit bit: the two zeros trail the design.
+    ASSERT_EQ(fpga.configBitCount(), 8 * size + 2);
+    EXPECT_EQ(CollectedBytes(fpga, size), DataSection(size));
+    EXPECT_TRUE(fpga.done());
+    EXPECT_EQ(state_.report.fpga, FpgaCheck::Configured);
+    EXPECT_EQ(Verdict().text, "DOWNLOAD COMPLETE !");
+    EXPECT_EQ(board_->prom()->memory(), promBefore);
+    for (uint32_t instruction : board_->prom()->instructionLog()) {
+      EXPECT_TRUE(instruction == sim::Prom::INSTR_BYPASS || instruction == sim::Prom::INSTR_IDCODE)
+          << std::hex << instruction;
+    }
     host_.messages.clear();
     state_.lastReportedOffset = 0;
   }

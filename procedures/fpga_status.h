@@ -14,7 +14,7 @@
 
 namespace torvane {
 
-enum class FpgaChain {
+enum class FpgaChain : int {
   Alone,       // a 6-bit instruction register
   BehindProm,  // 14 bits: the PROM's 8 nearest TDO, then the FPGA's 6
 };

@@ -50,10 +50,6 @@ FpgaCheck CheckOf(const DoneCheck& check) {
 
 }  // namespace
 
-// A BYPASS scan from and back to Run-Test/Idle (BYPASS, never zeros: an all-zero
-// instruction is a boundary-scan one that drives the pins), D0 kept high.
-DoneCheck ReadFpgaDone(AdapterLink& link) { return ReadFpgaStatus(link, FpgaChain::Alone, 0x01); }
-
 const char* FpgaCheckText(FpgaCheck check) {
   switch (check) {
     case FpgaCheck::InitNeverHigh:
@@ -75,8 +71,20 @@ const char* FpgaCheckText(FpgaCheck check) {
   return nullptr;
 }
 
-DownloadResult GiveVerdict(AppState& state, DialogHost& host, bool checkFpgaDone,
-                           bool incomplete) {
+DownloadResult EndWithVerdict(AppState& state, DialogHost& host, bool complete) {
+  if (complete) {
+    host.ShowVerdict(DownloadResult::Complete);
+    return DownloadResult::Complete;
+  }
+  host.ShowVerdict(DownloadResult::Failed);
+  LinkWrite(state.link, &VEC_RELEASE, 1);
+  return DownloadResult::Failed;
+}
+
+namespace {
+
+DownloadResult Verdict(AppState& state, DialogHost& host, bool checkFpgaDone, bool incomplete,
+                       FpgaChain chain) {
   AdapterLink& link = state.link;
   LinkWait(link, SETTLE_MS);
   // A failed query delivers no count, and so counts as no answer from the adapter.
@@ -86,7 +94,7 @@ DownloadResult GiveVerdict(AppState& state, DialogHost& host, bool checkFpgaDone
   // then is the TAP where the scan expects it.
   bool complete = answered && !incomplete;
   if (checkFpgaDone && complete) {
-    DoneCheck check = ReadFpgaDone(link);
+    DoneCheck check = ReadFpgaStatus(link, chain, 0x01);  // BYPASS, D0 kept high
     complete = check.done && check.init;
     state.report.fpga = CheckOf(check);
   } else if (checkFpgaDone && !answered && !incomplete) {
@@ -95,14 +103,16 @@ DownloadResult GiveVerdict(AppState& state, DialogHost& host, bool checkFpgaDone
   return EndWithVerdict(state, host, complete);
 }
 
-DownloadResult EndWithVerdict(AppState& state, DialogHost& host, bool complete) {
-  if (complete) {
-    host.ShowVerdict(DownloadResult::Complete);
-    return DownloadResult::Complete;
-  }
-  host.ShowVerdict(DownloadResult::Failed);
-  LinkWrite(state.link, &VEC_RELEASE, 1);
-  return DownloadResult::Failed;
+}  // namespace
+
+DownloadResult GiveVerdict(AppState& state, DialogHost& host, bool checkFpgaDone,
+                           bool incomplete) {
+  return Verdict(state, host, checkFpgaDone, incomplete, FpgaChain::Alone);
+}
+
+DownloadResult GiveFpgaVerdict(AppState& state, DialogHost& host, FpgaChain chain,
+                               bool incomplete) {
+  return Verdict(state, host, /*checkFpgaDone=*/true, incomplete, chain);
 }
 
 }  // namespace torvane

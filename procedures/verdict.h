@@ -9,6 +9,8 @@
 
 namespace torvane {
 
+enum class FpgaChain : int;  // procedures/fpga_status.h
+
 constexpr size_t STATUS_MESSAGE_COUNT = 20;
 constexpr size_t STATUS_MESSAGE_SIZE = 60;
 extern const char STATUS_MESSAGES[STATUS_MESSAGE_COUNT][STATUS_MESSAGE_SIZE];
@@ -23,10 +25,6 @@ struct DoneCheck {
   uint8_t capture;  // the six captured bits, first out in bit 0
 };
 
-// Reads the FPGA's DONE flag through an instruction scan that loads BYPASS, from and back
-// to Run-Test/Idle, in synchronous mode. The auxiliary line D0 stays high.
-DoneCheck ReadFpgaDone(AdapterLink& link);
-
 // One line naming what went wrong; null for NotChecked and Configured.
 const char* FpgaCheckText(FpgaCheck check);
 
@@ -36,6 +34,9 @@ const char* FpgaCheckText(FpgaCheck check);
 // out early, so the device cannot hold what it should, whatever the adapter answers.
 DownloadResult GiveVerdict(AppState& state, DialogHost& host, bool checkFpgaDone,
                            bool incomplete);
+// The same after a configuration, DONE and INIT read through `chain`.
+DownloadResult GiveFpgaVerdict(AppState& state, DialogHost& host, FpgaChain chain,
+                               bool incomplete);
 
 // Shows the verdict box and, after a failure, releases the lines.
 DownloadResult EndWithVerdict(AppState& state, DialogHost& host, bool complete);

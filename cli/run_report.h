@@ -1,0 +1,29 @@
+// What a run says about itself: each cause named on standard error as it is found, and,
+// with --json, one object on standard output at the end (the verdict, the first cause,
+// the chain and the time taken).
+#pragma once
+
+#include <string>
+
+#include "cli/json_writer.h"
+
+namespace torvane::cli {
+
+struct RunReport {
+  std::string cause;           // the first cause named; empty when there was none
+  std::string chain = "null";  // as JSON: the device list (detect) or what held the design
+  JsonObject details;          // the command's own members (info: the header)
+
+  // "torvane-cli: TEXT" on standard error; the first becomes the cause.
+  void Fail(const std::string& text);
+  // Records a cause already shown to the user some other way.
+  void Note(const std::string& text);
+};
+
+// "complete" for exit code 0, "failed" for 1, "refused" for 2 (nothing or not all sent).
+const char* VerdictWord(int exitCode);
+
+// The object: command, verdict, cause, chain, the details, seconds.
+std::string RunJson(const char* command, int exitCode, const RunReport& report, double seconds);
+
+}  // namespace torvane::cli
