@@ -82,7 +82,7 @@ DownloadResult DownloadFpgaFrom(AppState& state, DialogHost& host, const BitFile
   FpgaCheck notCleared = FpgaCheck::NotChecked;
   if (!ClearFpga(link, chain, &notCleared)) {
     state.report.fpga = notCleared;
-    return GiveVerdict(state, host, /*checkFpgaDone=*/false, /*incomplete=*/true);
+    return EndWithVerdict(state, host, /*complete=*/false);
   }
   uint32_t failedBefore = link.failedWrites;
   LinkSetBaudRate(link, DOWNLOAD_BAUD_RATE);

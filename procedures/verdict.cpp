@@ -81,38 +81,24 @@ DownloadResult EndWithVerdict(AppState& state, DialogHost& host, bool complete) 
   return DownloadResult::Failed;
 }
 
-namespace {
-
-DownloadResult Verdict(AppState& state, DialogHost& host, bool checkFpgaDone, bool incomplete,
-                       FpgaChain chain) {
+DownloadResult GiveFpgaVerdict(AppState& state, DialogHost& host, FpgaChain chain,
+                               bool incomplete) {
   AdapterLink& link = state.link;
   LinkWait(link, SETTLE_MS);
   // A failed query delivers no count, and so counts as no answer from the adapter.
   bool answered = LinkGetStatus(link) == ADAPTER_OK && link.rxQueued > 0;
-  // A count only proves the adapter answered; after a configuration the FPGA must also
-  // say it started. Its status is read only after writes that all went through: only
-  // then is the TAP where the scan expects it.
+  // A count only proves the adapter answered; the FPGA must also say it started. Its
+  // status is read only after writes that all went through: only then is the TAP where
+  // the scan expects it.
   bool complete = answered && !incomplete;
-  if (checkFpgaDone && complete) {
+  if (complete) {
     DoneCheck check = ReadFpgaStatus(link, chain, 0x01);  // BYPASS, D0 kept high
     complete = check.done && check.init;
     state.report.fpga = CheckOf(check);
-  } else if (checkFpgaDone && !answered && !incomplete) {
+  } else if (!answered && !incomplete) {
     state.report.fpga = FpgaCheck::NoSamples;
   }
   return EndWithVerdict(state, host, complete);
-}
-
-}  // namespace
-
-DownloadResult GiveVerdict(AppState& state, DialogHost& host, bool checkFpgaDone,
-                           bool incomplete) {
-  return Verdict(state, host, checkFpgaDone, incomplete, FpgaChain::Alone);
-}
-
-DownloadResult GiveFpgaVerdict(AppState& state, DialogHost& host, FpgaChain chain,
-                               bool incomplete) {
-  return Verdict(state, host, /*checkFpgaDone=*/true, incomplete, chain);
 }
 
 }  // namespace torvane

@@ -28,13 +28,10 @@ struct DoneCheck {
 // One line naming what went wrong; null for NotChecked and Configured.
 const char* FpgaCheckText(FpgaCheck check);
 
-// Waits, queries the receive count, optionally checks DONE and INIT (recording what it
-// found in state.report), shows the verdict box and
-// releases the lines after a failure. `incomplete`: a write failed or the file's data ran
-// out early, so the device cannot hold what it should, whatever the adapter answers.
-DownloadResult GiveVerdict(AppState& state, DialogHost& host, bool checkFpgaDone,
-                           bool incomplete);
-// The same after a configuration, DONE and INIT read through `chain`.
+// The verdict of a configuration: waits, queries the receive count, reads DONE and INIT
+// through `chain` (recording what it found in state.report), shows the verdict box and
+// releases the lines after a failure. `incomplete`: a write failed, so the FPGA cannot
+// hold what it should, whatever the adapter answers.
 DownloadResult GiveFpgaVerdict(AppState& state, DialogHost& host, FpgaChain chain,
                                bool incomplete);
 
