@@ -67,20 +67,20 @@ struct Win32Form {
   DWORD exStyle;
 };
 
-Win32Form FormOf(const ControlSpec& spec) {
-  const uint32_t s = spec.styles;
+Win32Form FormOf(const ControlSpec& control) {
+  const uint32_t s = control.styles;
   Win32Form form{};
   form.styleMask = WS_TABSTOP | WS_DISABLED | WS_BORDER;
   if (s & STYLE_TAB_STOP) form.style |= WS_TABSTOP;
   if (s & STYLE_DISABLED) form.style |= WS_DISABLED;
   if (s & STYLE_BORDER) form.style |= WS_BORDER;
   if (s & STYLE_RTL_READING) form.exStyle |= WS_EX_RTLREADING;
-  switch (spec.kind) {
+  switch (control.kind) {
     case ControlKind::GroupBox:
     case ControlKind::PushButton:
       form.windowClass = "#128";  // the predefined Button class
       form.styleMask |= BS_TYPEMASK;
-      if (spec.kind == ControlKind::GroupBox) {
+      if (control.kind == ControlKind::GroupBox) {
         form.style |= BS_GROUPBOX;
       } else {
         form.style |= (s & STYLE_DEFAULT_BUTTON) ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
@@ -142,17 +142,17 @@ TEST(LayoutResourceTest, TheTableDescribesTheDialogTheResourceScriptMakes) {
     item.text = read.TakeNameOrOrdinal();
     read.Skip(read.Take<uint16_t>());  // creation data
 
-    const ControlSpec& spec = CONFIGURE_CONTROLS[i];
-    const Win32Form form = FormOf(spec);
-    SCOPED_TRACE("control " + std::to_string(i) + " \"" + spec.text + "\" id " +
-                 std::to_string(spec.id));
-    EXPECT_EQ(item.id, spec.id);
+    const ControlSpec& control = CONFIGURE_CONTROLS[i];
+    const Win32Form form = FormOf(control);
+    SCOPED_TRACE("control " + std::to_string(i) + " \"" + control.text + "\" id " +
+                 std::to_string(control.id));
+    EXPECT_EQ(item.id, control.id);
     EXPECT_EQ(item.windowClass, form.windowClass);
-    EXPECT_EQ(item.text, spec.text);
-    EXPECT_EQ(item.x, spec.x);
-    EXPECT_EQ(item.y, spec.y);
-    EXPECT_EQ(item.width, spec.width);
-    EXPECT_EQ(item.height, spec.height);
+    EXPECT_EQ(item.text, control.text);
+    EXPECT_EQ(item.x, control.x);
+    EXPECT_EQ(item.y, control.y);
+    EXPECT_EQ(item.width, control.width);
+    EXPECT_EQ(item.height, control.height);
     EXPECT_EQ(item.style & form.styleMask, form.style) << std::hex << item.style;
     EXPECT_EQ(item.exStyle, form.exStyle) << std::hex << item.exStyle;
   }
