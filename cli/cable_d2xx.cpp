@@ -9,22 +9,9 @@ std::unique_ptr<Adapter> MakeCable(std::string*, const std::string& serial) {
   return cable;
 }
 
-namespace {
-
-// The driver's own list is not among the calls this program loads: the choice is left to
-// the open (by description, or by the serial number named).
-class UnlistedCables : public CableEnumerator {
- public:
-  bool List(std::vector<CableInfo>*, std::string* error) override {
-    *error = "this build opens the cable through the vendor driver, which it does not ask "
-             "for a list; name a cable with --serial";
-    return false;
-  }
-};
-
-}  // namespace
-
-std::unique_ptr<CableEnumerator> MakeCableList(bool) { return std::make_unique<UnlistedCables>(); }
+std::unique_ptr<CableEnumerator> MakeCableList(bool tryOpen) {
+  return LoadD2xxCableList(D2XX_LIBRARY_NAME, tryOpen);
+}
 
 const char* CableRemedy(OpenProblem problem) {
   switch (problem) {

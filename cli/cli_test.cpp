@@ -15,6 +15,7 @@
 #include "cli/prom_file.h"
 #include "procedures/identify.h"
 #include "sim/board.h"
+#include "sim/dll/board_choice.h"
 #include "sim/prom.h"
 #include "tests/support/cli_process.h"
 #include "tests/support/json_value.h"
@@ -452,6 +453,44 @@ TEST_F(CliTest, TheWindowsBuildDrivesTheCableThroughTheDriverLibrary) {
   for (const char* needed : {"ftd2xx.dll", "D2XX driver", "No Zadig or libusb"}) {
     EXPECT_NE(run.err.find(needed), std::string::npos) << needed << "\n" << run.err;
   }
+}
+
+// The driver library also lists its chips: the stand-in one has one FT232R while a board
+// is plugged in, which --serial opens and no other serial number does.
+TEST_F(CliTest, TheWindowsBuildListsTheCablesTheDriverLibraryKnows) {
+  const std::filesystem::path folder = std::filesystem::path(PROGRAM).parent_path();
+  if (!WINDOWS_BUILD || !std::filesystem::exists(folder / "ftd2xx.dll")) {
+    GTEST_SKIP() << "for the Windows build beside the stand-in ftd2xx.dll "
+                    "(scripts/windows-test.sh runs it so)";
+  }
+  const std::string boardFile = (folder / "ftd2xx-board.txt").string();
+  const std::string serial = sim::SIM_CABLE_SERIAL;
+  auto plug = [&](const char* board) { std::ofstream(boardFile) << board << "\n"; };
+
+  plug("xc3s200");
+  Outcome run = RunCli(dir, "cables");
+  EXPECT_EQ(run.code, 0) << run.err;
+  EXPECT_EQ(run.out, "  \"FT232R USB UART\"  serial " + serial + "  can be opened\n");
+  run = RunCli(dir, "--serial " + serial + " program " + Bit("s200.bit"));
+  EXPECT_EQ(run.code, 0) << run.err;
+  EXPECT_EQ(run.out, "USB : Connected\nDownload FPGA XC3S200\nDOWNLOAD COMPLETE !\n");
+  run = RunCli(dir, "--serial A9008AAA detect");
+  EXPECT_EQ(run.code, 2);
+  EXPECT_NE(run.err.find("no FT232R has the serial number 'A9008AAA'"), std::string::npos)
+      << run.err;
+  EXPECT_NE(run.err.find("serial " + serial), std::string::npos) << "the list follows";
+
+  plug("none");
+  run = RunCli(dir, "cables");
+  EXPECT_EQ(run.code, 0) << run.err;
+  EXPECT_EQ(run.out, "no FT232R (USB 0403:6001) is attached\n");
+  std::filesystem::remove(boardFile);
+
+  const std::string alone = dir.Path("torvane-cli.exe");
+  std::filesystem::copy_file(PROGRAM, alone);
+  run = RunProgram(dir, alone, "cables");
+  EXPECT_EQ(run.code, 2);
+  EXPECT_NE(run.err.find("ftd2xx.dll) is not installed"), std::string::npos) << run.err;
 }
 
 // An independent decoder reads the waveform: the instructions must be the ones shifted.

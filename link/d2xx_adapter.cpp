@@ -39,6 +39,12 @@ bool ResolveD2xxFunctions(D2xxSymbolLookup lookup, void* library, D2xxFunctions*
                   Resolve(lookup, library, "FT_Read", &found.read) &&
                   Resolve(lookup, library, "FT_Close", &found.close) &&
                   Resolve(lookup, library, "FT_SetLatencyTimer", &found.setLatencyTimer);
+  if (complete &&
+      !(Resolve(lookup, library, "FT_CreateDeviceInfoList", &found.createDeviceInfoList) &&
+        Resolve(lookup, library, "FT_GetDeviceInfoDetail", &found.getDeviceInfoDetail))) {
+    found.createDeviceInfoList = nullptr;
+    found.getDeviceInfoDetail = nullptr;
+  }
   *functions = complete ? found : D2xxFunctions{};
   return complete;
 }
@@ -146,6 +152,65 @@ int D2xxAdapter::Read(AdapterHandle handle, uint8_t* buffer, uint32_t count, uin
 int D2xxAdapter::Close(AdapterHandle handle) {
   if (!hasDriver_) return ADAPTER_INVALID_HANDLE;
   return AsStatus(functions_.close(handle));
+}
+
+D2xxCableList::D2xxCableList(const D2xxFunctions* functions, bool tryOpen) : tryOpen_(tryOpen) {
+  if (functions != nullptr && functions->openEx != nullptr) {
+    functions_ = *functions;
+    hasDriver_ = true;
+  }
+}
+
+bool D2xxCableList::List(std::vector<CableInfo>* cables, std::string* error) {
+  cables->clear();
+  if (!hasDriver_) {
+    *error = "the FT232R's driver library (ftd2xx.dll) is not installed";
+    return false;
+  }
+  if (functions_.createDeviceInfoList == nullptr) {
+    *error = "this version of the FT232R's driver library (ftd2xx.dll) cannot list the "
+             "attached chips; name a cable with --serial";
+    return false;
+  }
+  uint32_t count = 0;
+  if (AsStatus(functions_.createDeviceInfoList(&count)) != ADAPTER_OK) {
+    *error = "the driver could not list the attached FT232R chips";
+    return false;
+  }
+  for (uint32_t index = 0; index < count; ++index) {
+    uint32_t flags = 0, type = 0, id = 0, location = 0;
+    // Room beyond the driver's own limits, so that every string ends.
+    char serial[32] = {};
+    char description[80] = {};
+    D2xxHandle handle = nullptr;
+    if (AsStatus(functions_.getDeviceInfoDetail(index, &flags, &type, &id, &location, serial,
+                                                description, &handle)) != ADAPTER_OK) {
+      continue;  // unplugged since the list was made
+    }
+    // A chip held elsewhere tells nothing but that, so it may be an FT232R and is listed.
+    bool held = (flags & D2XX_FLAG_OPENED) != 0;
+    if (!held && type != D2XX_TYPE_FT232R) continue;
+    CableInfo cable;
+    cable.description = description;
+    cable.serial = serial;
+    cable.access = held                               ? CableAccess::Busy
+                   : tryOpen_ && !cable.serial.empty() ? TryOpen(cable.serial)
+                                                       : CableAccess::Free;
+    cables->push_back(cable);
+  }
+  return true;
+}
+
+CableAccess D2xxCableList::TryOpen(const std::string& serial) {
+  D2xxHandle handle = nullptr;
+  // The driver takes the serial number through an untyped argument and never writes to it.
+  int status = AsStatus(
+      functions_.openEx(const_cast<char*>(serial.c_str()), OPEN_BY_SERIAL_NUMBER, &handle));
+  if (status == ADAPTER_OK) {
+    functions_.close(handle);
+    return CableAccess::Free;
+  }
+  return status == ADAPTER_DEVICE_NOT_OPENED ? CableAccess::Busy : CableAccess::Unknown;
 }
 
 }  // namespace torvane

@@ -1,6 +1,7 @@
 // The vendor driver backend: the adapter seam on the ten calls of the FT232R's D2XX
-// library, declared here in our own words. It owns the table of those calls, however they
-// were found; loading the library (ftd2xx.dll) is the Windows front-end's part.
+// library, declared here in our own words, and the list of attached chips from two more.
+// It owns the table of those calls, however they were found; loading the library
+// (ftd2xx.dll) is the Windows front-end's part.
 #pragma once
 
 #include <cstdint>
@@ -8,6 +9,7 @@
 #include <utility>
 
 #include "link/adapter.h"
+#include "link/cable_list.h"
 
 namespace torvane {
 
@@ -29,15 +31,27 @@ struct D2xxFunctions {
   D2xxStatus (*read)(D2xxHandle handle, void* buffer, uint32_t count, uint32_t* read);
   D2xxStatus (*close)(D2xxHandle handle);
   D2xxStatus (*setLatencyTimer)(D2xxHandle handle, uint8_t milliseconds);
+  // The device list, which older or trimmed libraries lack: both null then. The driver
+  // fills at most 16 bytes of `serial` and 64 of `description`.
+  D2xxStatus (*createDeviceInfoList)(uint32_t* count);
+  D2xxStatus (*getDeviceInfoDetail)(uint32_t index, uint32_t* flags, uint32_t* type,
+                                    uint32_t* id, uint32_t* locationId, char* serial,
+                                    char* description, D2xxHandle* handle);
 };
+
+// A listed device's flag: another handle has it open, and its other fields are empty.
+constexpr uint32_t D2XX_FLAG_OPENED = 1;
+// The driver's number for the FT232R among the chips it serves.
+constexpr uint32_t D2XX_TYPE_FT232R = 5;
 
 constexpr const char* D2XX_LIBRARY_NAME = "ftd2xx.dll";
 
 // Finds one exported call of the library by its name; null when it is missing.
 using D2xxSymbolLookup = void* (*)(void* library, const char* name);
 
-// Fills `functions` from a loaded library. False, with the table cleared, when any call
-// is missing: a library without all of them is no driver the tool can use.
+// Fills `functions` from a loaded library. False, with the table cleared, when any of the
+// ten calls is missing: a library without all of them is no driver the tool can use. The
+// two list calls are taken only as a pair, and their absence is no failure.
 bool ResolveD2xxFunctions(D2xxSymbolLookup lookup, void* library, D2xxFunctions* functions);
 
 class D2xxAdapter : public Adapter {
@@ -69,6 +83,22 @@ class D2xxAdapter : public Adapter {
   bool hasDriver_ = false;
   OpenProblem problem_ = OpenProblem::NONE;
   std::string serial_;
+};
+
+// The FT232R chips the driver lists. Without a driver, or with one lacking the list
+// calls, it cannot list. `tryOpen`: a chip no handle holds is opened by its serial number
+// and closed again, which finds one whose serial port another program holds.
+class D2xxCableList : public CableEnumerator {
+ public:
+  D2xxCableList(const D2xxFunctions* functions, bool tryOpen);
+  bool List(std::vector<CableInfo>* cables, std::string* error) override;
+
+ private:
+  CableAccess TryOpen(const std::string& serial);
+
+  D2xxFunctions functions_{};
+  bool hasDriver_ = false;
+  bool tryOpen_;
 };
 
 }  // namespace torvane

@@ -1,5 +1,5 @@
 // The vendor driver backend over a driver of the test's own: what reaches the driver, what
-// comes back, and a library that lacks calls or is missing altogether.
+// comes back, the chips it lists, and a library that lacks calls or is missing altogether.
 #include "link/d2xx_adapter.h"
 
 #include <gtest/gtest.h>
@@ -13,8 +13,18 @@
 namespace torvane {
 namespace {
 
+// An attached chip as the driver lists it; `trialStatus` answers an open by its serial.
+struct FakeChip {
+  uint32_t flags;
+  uint32_t type;
+  const char* serial;
+  const char* description;
+  D2xxStatus trialStatus = 0;
+};
+
 // The one driver the fake calls below talk to.
 struct FakeDriver {
+  std::vector<FakeChip> chips;
   std::string openedDescription;
   uint32_t openFlags = 0;
   D2xxStatus openStatus = 0;
@@ -29,8 +39,15 @@ int handleToken;
 D2xxStatus FakeOpenEx(void* argument, uint32_t flags, D2xxHandle* handle) {
   driver.openedDescription = static_cast<const char*>(argument);
   driver.openFlags = flags;
-  *handle = driver.openStatus == 0 ? &handleToken : nullptr;
-  return driver.openStatus;
+  D2xxStatus status = driver.openStatus;
+  if (flags == OPEN_BY_SERIAL_NUMBER) {
+    status = ADAPTER_DEVICE_NOT_FOUND;
+    for (const FakeChip& chip : driver.chips) {
+      if (driver.openedDescription == chip.serial) status = chip.trialStatus;
+    }
+  }
+  *handle = status == 0 ? &handleToken : nullptr;
+  return status;
 }
 D2xxStatus FakeSetUsbParameters(D2xxHandle, uint32_t, uint32_t) { return 0; }
 D2xxStatus FakeSetBitMode(D2xxHandle, uint8_t, uint8_t) { return 0; }
@@ -68,6 +85,25 @@ D2xxStatus FakeClose(D2xxHandle) {
   return 0;
 }
 
+D2xxStatus FakeCreateDeviceInfoList(uint32_t* count) {
+  *count = static_cast<uint32_t>(driver.chips.size());
+  return 0;
+}
+D2xxStatus FakeGetDeviceInfoDetail(uint32_t index, uint32_t* flags, uint32_t* type, uint32_t* id,
+                                   uint32_t* location, char* serial, char* description,
+                                   D2xxHandle* handle) {
+  if (index >= driver.chips.size()) return ADAPTER_DEVICE_NOT_FOUND;
+  const FakeChip& chip = driver.chips[index];
+  *flags = chip.flags;
+  *type = chip.type;
+  *id = 0x04036001;
+  *location = 0x21 + index;
+  std::strcpy(serial, chip.serial);
+  std::strcpy(description, chip.description);
+  *handle = nullptr;
+  return 0;
+}
+
 // A "library" whose exports are the fake calls, minus one name when a test asks.
 struct FakeLibrary {
   const char* missing = nullptr;
@@ -91,6 +127,8 @@ void* LookUp(void* library, const char* name) {
       {"FT_Read", reinterpret_cast<void*>(&FakeRead)},
       {"FT_Close", reinterpret_cast<void*>(&FakeClose)},
       {"FT_SetLatencyTimer", reinterpret_cast<void*>(&FakeSetLatencyTimer)},
+      {"FT_CreateDeviceInfoList", reinterpret_cast<void*>(&FakeCreateDeviceInfoList)},
+      {"FT_GetDeviceInfoDetail", reinterpret_cast<void*>(&FakeGetDeviceInfoDetail)},
   };
   for (const Export& entry : exports) {
     if (std::strcmp(entry.name, name) == 0) return entry.address;
@@ -181,6 +219,81 @@ TEST_F(D2xxAdapterTest, WithoutTheLibraryEveryCallFailsAndNothingIsCalled) {
   EXPECT_TRUE(driver.openedDescription.empty());
   EXPECT_TRUE(driver.written.empty());
   EXPECT_EQ(driver.closes, 0);
+}
+
+std::vector<CableInfo> Listed(bool tryOpen) {
+  FakeLibrary library;
+  D2xxFunctions functions;
+  EXPECT_TRUE(ResolveD2xxFunctions(&LookUp, &library, &functions));
+  D2xxCableList list(&functions, tryOpen);
+  std::vector<CableInfo> cables;
+  std::string error;
+  EXPECT_TRUE(list.List(&cables, &error)) << error;
+  return cables;
+}
+
+const FakeChip JTAG_A{0, D2XX_TYPE_FT232R, "A9008AAA", "FT232R USB UART"};
+const FakeChip RENAMED{0, D2XX_TYPE_FT232R, "A9008BBB", "Board console"};
+const FakeChip HELD{D2XX_FLAG_OPENED, 0, "", ""};
+const FakeChip OTHER_CHIP{0, 8, "FT5X9HQ1", "Single RS232-HS"};
+
+TEST_F(D2xxAdapterTest, TheListHasTheFT232RChipsAndWhichAreHeldElsewhere) {
+  EXPECT_TRUE(Listed(false).empty());
+
+  driver.chips = {JTAG_A};
+  std::vector<CableInfo> one = Listed(false);
+  ASSERT_EQ(one.size(), 1u);
+  EXPECT_EQ(one[0].description, "FT232R USB UART");
+  EXPECT_EQ(one[0].serial, "A9008AAA");
+  EXPECT_EQ(one[0].access, CableAccess::Free);
+
+  // Another chip type is left out; one another handle holds has nothing but its flag.
+  driver.chips = {OTHER_CHIP, JTAG_A, HELD, RENAMED};
+  std::vector<CableInfo> three = Listed(false);
+  ASSERT_EQ(three.size(), 3u);
+  EXPECT_EQ(three[0].serial, "A9008AAA");
+  EXPECT_EQ(three[1].access, CableAccess::Busy);
+  EXPECT_EQ(three[1].serial, "");
+  EXPECT_EQ(three[2].description, "Board console");
+  EXPECT_EQ(three[2].access, CableAccess::Free);
+  EXPECT_EQ(driver.openFlags, 0u) << "listing alone opens nothing";
+}
+
+TEST_F(D2xxAdapterTest, ATrialOpenBySerialFindsTheChipsThatCannotBeOpened) {
+  FakeChip portHeld = RENAMED;
+  portHeld.trialStatus = ADAPTER_DEVICE_NOT_OPENED;
+  FakeChip failing = OTHER_CHIP;
+  failing.type = D2XX_TYPE_FT232R;
+  failing.trialStatus = ADAPTER_IO_ERROR;
+  driver.chips = {JTAG_A, HELD, portHeld, failing};
+  std::vector<CableInfo> cables = Listed(true);
+  ASSERT_EQ(cables.size(), 4u);
+  EXPECT_EQ(cables[0].access, CableAccess::Free);
+  EXPECT_EQ(cables[1].access, CableAccess::Busy);
+  EXPECT_EQ(cables[2].access, CableAccess::Busy);
+  EXPECT_EQ(cables[3].access, CableAccess::Unknown);
+  EXPECT_EQ(driver.openFlags, OPEN_BY_SERIAL_NUMBER);
+  EXPECT_EQ(driver.closes, 1) << "only the chip that opened is closed";
+}
+
+TEST_F(D2xxAdapterTest, ALibraryWithoutTheListStillDrivesTheCable) {
+  driver.chips = {JTAG_A};
+  for (const char* missing : {"FT_CreateDeviceInfoList", "FT_GetDeviceInfoDetail"}) {
+    FakeLibrary library{missing};
+    D2xxFunctions functions;
+    ASSERT_TRUE(ResolveD2xxFunctions(&LookUp, &library, &functions)) << missing;
+    D2xxAdapter adapter(&functions);
+    AdapterHandle handle = nullptr;
+    EXPECT_EQ(adapter.Open("FT232R USB UART", &handle), ADAPTER_OK) << missing;
+    std::vector<CableInfo> cables;
+    std::string error;
+    EXPECT_FALSE(D2xxCableList(&functions, true).List(&cables, &error)) << missing;
+    EXPECT_NE(error.find("--serial"), std::string::npos) << error;
+  }
+  std::vector<CableInfo> cables;
+  std::string error;
+  EXPECT_FALSE(D2xxCableList(nullptr, true).List(&cables, &error));
+  EXPECT_NE(error.find("not installed"), std::string::npos) << error;
 }
 
 }  // namespace

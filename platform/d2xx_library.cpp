@@ -14,15 +14,29 @@ void* LookUpExport(void* library, const char* name) {
   return plain;
 }
 
+// The library's calls; false when it is not there (a library lacking calls leaves the
+// table empty, which the backend takes as no driver).
+bool LoadD2xxFunctions(const char* libraryName, D2xxFunctions* functions) {
+  *functions = D2xxFunctions{};
+  HMODULE library = LoadLibraryA(libraryName);
+  if (library != nullptr && !ResolveD2xxFunctions(&LookUpExport, library, functions)) {
+    FreeLibrary(library);
+  }
+  return library != nullptr;
+}
+
 }  // namespace
 
 std::unique_ptr<D2xxAdapter> LoadD2xxAdapter(const char* libraryName) {
-  HMODULE library = LoadLibraryA(libraryName);
-  D2xxFunctions functions{};
-  if (library != nullptr && !ResolveD2xxFunctions(&LookUpExport, library, &functions)) {
-    FreeLibrary(library);
-  }
-  return std::make_unique<D2xxAdapter>(library != nullptr ? &functions : nullptr);
+  D2xxFunctions functions;
+  bool loaded = LoadD2xxFunctions(libraryName, &functions);
+  return std::make_unique<D2xxAdapter>(loaded ? &functions : nullptr);
+}
+
+std::unique_ptr<D2xxCableList> LoadD2xxCableList(const char* libraryName, bool tryOpen) {
+  D2xxFunctions functions;
+  bool loaded = LoadD2xxFunctions(libraryName, &functions);
+  return std::make_unique<D2xxCableList>(loaded ? &functions : nullptr, tryOpen);
 }
 
 }  // namespace torvane

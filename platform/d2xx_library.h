@@ -15,4 +15,7 @@ namespace torvane {
 // The library stays loaded for the life of the process.
 std::unique_ptr<D2xxAdapter> LoadD2xxAdapter(const char* libraryName);
 
+// The list of attached chips from the same library (see D2xxCableList).
+std::unique_ptr<D2xxCableList> LoadD2xxCableList(const char* libraryName, bool tryOpen);
+
 }  // namespace torvane

@@ -10,6 +10,8 @@ namespace torvane::sim {
 
 constexpr const char* BOARD_FILE_NAME = "ftd2xx-board.txt";
 constexpr BoardKind DEFAULT_BOARD = BoardKind::Prom200;
+// The serial number of the one FT232R the library lists while a board is plugged in.
+constexpr const char* SIM_CABLE_SERIAL = "TVSIM001";
 
 // The board named by the first word of `text` (a name of sim::Boards(): "xc3s200",
 // "prom", "prom-stuck", ...); the default board for an empty text. False for a name no board has.

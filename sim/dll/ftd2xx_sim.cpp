@@ -1,14 +1,18 @@
-// The stand-in driver library: each exported call goes to one simulated board. The board
-// file beside the DLL is read at every open made while no handle is open, as plugging in
-// another board between two connections would; a name no board has is an unplugged cable.
+// The stand-in driver library: each exported call goes to one simulated board, attached
+// through one FT232R with the serial number SIM_CABLE_SERIAL. The board file beside the
+// DLL is read at every open and every listing made while no handle is open, as plugging
+// in another board between two connections would; "none", or a name no board has, is an
+// unplugged cable.
 #include <windows.h>
 
 #include <chrono>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string>
 
 #include "link/adapter.h"
+#include "link/adapter_link.h"
 #include "sim/board.h"
 #include "sim/dll/board_choice.h"
 
@@ -64,6 +68,13 @@ uint32_t Status(int status) { return static_cast<uint32_t>(status); }
 // Calls on a handle before any open: the driver knows no such handle.
 constexpr uint32_t NO_BOARD = torvane::ADAPTER_INVALID_HANDLE;
 
+// What the listing says of the chip: its driver type, USB vendor and product, and a port.
+constexpr const char* SERIAL = torvane::sim::SIM_CABLE_SERIAL;
+constexpr uint32_t OPENED = 1;
+constexpr uint32_t FT232R = 5;
+constexpr uint32_t USB_ID = 0x04036001;
+constexpr uint32_t LOCATION = 0x0111;
+
 }  // namespace
 
 extern "C" {
@@ -71,11 +82,40 @@ extern "C" {
 __declspec(dllexport) uint32_t FT_OpenEx(void* argument, uint32_t flags, void** handle) {
   if (handle == nullptr) return Status(torvane::ADAPTER_INVALID_PARAMETER);
   *handle = nullptr;
-  // Only the open by description is modelled; a serial number or location finds nothing.
-  if (flags != torvane::OPEN_BY_DESCRIPTION || argument == nullptr) {
+  if (argument == nullptr) return Status(torvane::ADAPTER_DEVICE_NOT_FOUND);
+  const char* named = static_cast<const char*>(argument);
+  if (flags == torvane::OPEN_BY_DESCRIPTION) return Status(PluggedBoard()->Open(named, handle));
+  // The chip's serial number finds it whatever its description; a location finds nothing.
+  if (flags == torvane::OPEN_BY_SERIAL_NUMBER && std::strcmp(named, SERIAL) == 0) {
+    return Status(PluggedBoard()->Open(torvane::ADAPTER_DESCRIPTION, handle));
+  }
+  return Status(torvane::ADAPTER_DEVICE_NOT_FOUND);
+}
+
+// The list has the one chip while a board is plugged in, and nothing for the board "none".
+__declspec(dllexport) uint32_t FT_CreateDeviceInfoList(uint32_t* count) {
+  if (count == nullptr) return Status(torvane::ADAPTER_INVALID_PARAMETER);
+  *count = PluggedBoard()->kind() == BoardKind::None ? 0 : 1;
+  return Status(torvane::ADAPTER_OK);
+}
+
+__declspec(dllexport) uint32_t FT_GetDeviceInfoDetail(uint32_t index, uint32_t* flags,
+                                                      uint32_t* type, uint32_t* id,
+                                                      uint32_t* locationId, char* serial,
+                                                      char* description, void** handle) {
+  if (index != 0 || !board || board->kind() == BoardKind::None) {
     return Status(torvane::ADAPTER_DEVICE_NOT_FOUND);
   }
-  return Status(PluggedBoard()->Open(static_cast<const char*>(argument), handle));
+  // A chip open elsewhere shows the flag alone, as the driver has nothing else to say.
+  bool held = board->isOpen();
+  if (flags) *flags = held ? OPENED : 0;
+  if (type) *type = held ? 0 : FT232R;
+  if (id) *id = held ? 0 : USB_ID;
+  if (locationId) *locationId = held ? 0 : LOCATION;
+  if (serial) std::strcpy(serial, held ? "" : SERIAL);
+  if (description) std::strcpy(description, held ? "" : torvane::ADAPTER_DESCRIPTION);
+  if (handle) *handle = nullptr;
+  return Status(torvane::ADAPTER_OK);
 }
 
 __declspec(dllexport) uint32_t FT_SetUSBParameters(void* handle, uint32_t in, uint32_t out) {
