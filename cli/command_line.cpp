@@ -60,19 +60,31 @@ constexpr const char* FOOTER =
     "  torvane-cli --board sim:prom --vcd jtag.vcd detect   (view in GTKWave or PulseView)\n\n"
     "See torvane-cli(1) for the status lines and what to do when the cable cannot be opened.\n";
 
+// CLI11 takes the argument after a value option whatever it is, so a forgotten value
+// would swallow the next option: "--vcd --verify" would drop the read-back silently.
+std::string NotAnOption(std::string& value) {
+  if (value.empty() || value[0] != '-') return "";
+  return "the value is missing ('" + value + "' is read as an option; write ./" + value +
+         " for a file of that name)";
+}
+
 void AddProgramOptions(CLI::App& app, Options* options) {
+  const CLI::Validator valued(NotAnOption, "");
   std::string boards;
   for (const sim::BoardInfo& board : sim::Boards()) {
     boards += std::string("\n  sim:") + board.name + ": " + board.description;
   }
   app.add_option("--board", options->board,
-                 "usb (the cable, default) or a simulated board:" + boards);
+                 "usb (the cable, default) or a simulated board:" + boards)
+      ->check(valued);
   app.add_option("--serial", options->serial,
                  "open the FT232R with this USB serial number (see 'cables'); needed when "
-                 "more than one is attached");
-  app.add_option("--trace", options->trace, "write every adapter call to FILE");
+                 "more than one is attached")
+      ->check(valued);
+  app.add_option("--trace", options->trace, "write every adapter call to FILE")->check(valued);
   app.add_option("--vcd", options->vcd,
-                 "write the JTAG pins (tck, tms, tdi, tdo) to FILE as a Value Change Dump");
+                 "write the JTAG pins (tck, tms, tdi, tdo) to FILE as a Value Change Dump")
+      ->check(valued);
   app.add_flag("-q,--quiet", options->quiet, "no status lines and no progress; the verdict stays");
   app.add_flag("-v,--verbose", options->verbose, "more detail on standard error");
   app.add_flag("--json", options->json,
@@ -98,12 +110,19 @@ int ParseCommandLine(int argc, const char* const* argv, Options* options, Comman
   // options they do not know to the program.
   app.fallthrough();
 
+  // An empty name is refused here: 'read' would otherwise read the whole PROM before
+  // finding that it has nowhere to put it.
+  const CLI::Validator named(
+      [](std::string& name) { return name.empty() ? std::string("an empty name is no file") : ""; },
+      "");
   for (const CommandSpec& spec : COMMANDS) {
     CLI::App* sub = app.add_subcommand(spec.name, spec.description);
     if (spec.operand == Operand::File) {
-      sub->add_option("FILE", options->file, "the .bit file")->required();
+      sub->add_option("FILE", options->file, "the .bit file")->required()->check(named);
     } else if (spec.operand == Operand::Out) {
-      sub->add_option("OUT", options->output, "the file the PROM's contents go to")->required();
+      sub->add_option("OUT", options->output, "the file the PROM's contents go to")
+          ->required()
+          ->check(named);
     }
     if (spec.verifyFlag) {
       sub->add_flag("--verify", options->verify,
