@@ -175,6 +175,8 @@ TEST_F(CliTest, UsageAndFileErrorsExitTwo) {
   const Case cases[] = {
       {"", 2, "A subcommand is required"},
       {"program", 2, "FILE is required"},
+      {"--board sim:prom read ''", 2, "OUT: an empty name is no file"},
+      {"--board sim:prom --vcd --verify program x.bit", 2, "--vcd: the value is missing"},
       {"--board sim:nowhere detect", 2, "unknown simulated board 'sim:nowhere'"},
       {"--board serial detect", 2, "unknown board 'serial'"},
       {"--board sim:prom --trace '" + dir.Path("no/such/dir/t.txt") + "' detect", 2,

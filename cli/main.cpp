@@ -1,6 +1,5 @@
 // torvane-cli: identification, FPGA configuration and PROM programming from a terminal or
 // a script. The same procedures as the dialog, with a progress bar and exit codes.
-#include <CLI/CLI.hpp>
 #include <chrono>
 #include <cstdio>
 #include <string>
@@ -12,6 +11,7 @@
 #include "cli/cable.h"
 #include "cli/cable_choice.h"
 #include "cli/chain_listing.h"
+#include "cli/command_line.h"
 #include "cli/console.h"
 #include "cli/prom_file.h"
 #include "cli/run_report.h"
@@ -24,7 +24,6 @@
 #include "procedures/prom_check.h"
 #include "procedures/session.h"
 #include "procedures/verdict.h"
-#include "sim/board.h"
 
 namespace torvane::cli {
 namespace {
@@ -62,22 +61,6 @@ class CliHost : public TerminalHost {
   bool json_ = false;
   RunReport* report_ = nullptr;
 };
-
-struct Options {
-  std::string board = "usb";
-  std::string trace;
-  std::string vcd;
-  std::string file;
-  std::string output;  // read: where the PROM's contents go
-  bool quiet = false;
-  bool verbose = false;
-  bool verify = false;  // program, prom: read the PROM back even when the FPGA started
-  bool force = false;   // send a design whose header names another part
-  bool json = false;    // one JSON object on standard output instead of the lines
-  std::string serial;   // the FT232R to open, by its USB serial number
-};
-
-enum class Command { Detect, Program, Fpga, Prom, Verify, Read, Info, Cables };
 
 int ExitCode(DownloadResult result) {
   switch (result) {
@@ -353,100 +336,11 @@ int Run(Command command, const Options& options, RunReport& report) {
 }  // namespace torvane::cli
 
 int main(int argc, char** argv) {
-  using torvane::cli::Command;
   torvane::cli::Options options;
-  CLI::App app{"Loads configuration into Spartan-3 boards over JTAG through an FT232R cable."};
-  app.footer(
-      "Exit codes: 0 complete (detect: a supported device found), 1 device or download failure,\n"
-      "2 usage or file error, 128+N stopped by signal N (SIGINT 130, SIGTERM 143, SIGHUP 129).\n\n"
-      "SIGINT, SIGTERM or SIGHUP stops a download at its next safe point (between FPGA chunks\n"
-      "or PROM blocks): the PROM leaves programming mode, the lines are released and the\n"
-      "verdict is DOWNLOAD FAILED !. A second signal ends the program at once.\n\n"
-      "--trace and --vcd name a regular file (written beside it, then renamed into place),\n"
-      "/dev/stdout or /dev/stderr.\n\n"
-      "A refusal (a design for another part, two cables and none named) also exits 2.\n"
-      "Options may come before or after the subcommand.\n\n"
-      "Examples:\n"
-      "  torvane-cli detect\n"
-      "  torvane-cli program design.bit\n"
-      "  torvane-cli read backup.bin        (the PROM's 262,144 bytes)\n"
-      "  torvane-cli verify design.bit      (the PROM against the file, nothing written)\n"
-      "  torvane-cli info design.bit\n"
-      "  torvane-cli cables\n"
-      "  torvane-cli --serial A50285BI program design.bit\n"
-      "  torvane-cli --board sim:prom --trace usb.txt program design.bit\n"
-      "  torvane-cli --board sim:prom --vcd jtag.vcd detect   (view in GTKWave or PulseView)\n\n"
-      "See torvane-cli(1) for the status lines and what to do when the cable cannot be opened.\n");
-  app.set_version_flag("--version", "torvane-cli " TORVANE_VERSION);
-  // The same options on every system: a path such as /tmp/design.bit is a file, never a
-  // "/option" as the parser would read it on Windows.
-  app.allow_windows_style_options(false);
-  std::string boards;
-  for (const torvane::sim::BoardInfo& board : torvane::sim::Boards()) {
-    boards += std::string("\n  sim:") + board.name + ": " + board.description;
-  }
-  app.add_option("--board", options.board,
-                 "usb (the cable, default) or a simulated board:" + boards);
-  app.add_option("--serial", options.serial,
-                 "open the FT232R with this USB serial number (see 'cables'); needed when "
-                 "more than one is attached");
-  app.add_option("--trace", options.trace, "write every adapter call to FILE");
-  app.add_option("--vcd", options.vcd,
-                 "write the JTAG pins (tck, tms, tdi, tdo) to FILE as a Value Change Dump");
-  app.add_flag("-q,--quiet", options.quiet, "no status lines and no progress; the verdict stays");
-  app.add_flag("-v,--verbose", options.verbose, "more detail on standard error");
-  app.add_flag("--json", options.json,
-               "detect, info and the downloads: one JSON object on standard output (verdict, "
-               "cause, chain, seconds) instead of the lines");
-  app.add_flag("--force", options.force,
-               "send a design whose header names another part than the chain's FPGA");
-  app.require_subcommand(1);
-  // Options before or after the subcommand: the subcommands inherit this and hand the
-  // options they do not know to the program.
-  app.fallthrough();
-
-  Command command = Command::Detect;
+  torvane::cli::Command command = torvane::cli::Command::Detect;
   const char* commandName = "detect";
-  auto* detect = app.add_subcommand(
-      "detect", "identify the JTAG chain, print the two status lines and list every device");
-  auto* program = app.add_subcommand("program", "load FILE into what the chain holds (FPGA or PROM)");
-  auto* fpga = app.add_subcommand(
-      "fpga", "configure the FPGA from FILE (volatile), alone or behind the PROM (left as it is)");
-  auto* prom = app.add_subcommand("prom", "program the configuration PROM from FILE");
-  auto* verify = app.add_subcommand(
-      "verify", "read the PROM back and compare it with FILE; exit 0 when equal, 1 when not");
-  auto* read = app.add_subcommand(
-      "read", "read the PROM's 262,144 bytes to OUT (written whole or not at all)");
-  auto* info = app.add_subcommand(
-      "info", "print FILE's header and what program would do with it on each chain");
-  auto* cables = app.add_subcommand(
-      "cables",
-      "list the attached FT232R chips: description, serial number, whether each can be opened");
-  for (auto* sub : {program, fpga, prom, verify, info}) {
-    sub->add_option("FILE", options.file, "the .bit file")->required();
-  }
-  read->add_option("OUT", options.output, "the file the PROM's contents go to")->required();
-  for (auto* sub : {program, prom}) {
-    sub->add_flag("--verify", options.verify,
-                  "after programming the PROM, read it back even when the FPGA started from it");
-  }
-  const std::pair<CLI::App*, Command> commands[] = {
-      {detect, Command::Detect}, {program, Command::Program}, {fpga, Command::Fpga},
-      {prom, Command::Prom},     {verify, Command::Verify},   {read, Command::Read},
-      {info, Command::Info},     {cables, Command::Cables}};
-  for (const auto& [sub, value] : commands) {
-    sub->callback([&, sub = sub, value = value] {
-      command = value;
-      commandName = sub->get_name().c_str();
-    });
-  }
-
-  try {
-    app.parse(argc, argv);
-  } catch (const CLI::ParseError& e) {
-    int code = app.exit(e);
-    return code == 0 ? 0 : 2;
-  }
+  int parsed = torvane::cli::ParseCommandLine(argc, argv, &options, &command, &commandName);
+  if (parsed >= 0) return parsed;
   torvane::cli::InstallStopSignals(torvane::cli::StderrIsTerminal());
   const auto start = std::chrono::steady_clock::now();
   torvane::cli::RunReport report;

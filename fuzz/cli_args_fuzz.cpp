@@ -1,0 +1,181 @@
+// Any command line, its arguments split at NUL bytes, parsed in-process as the program
+// parses it: the parse ends with -1 (go on), 0 (help or version) or 2 (usage error) and
+// never with an exception; going on means one command named as typed, the file or output
+// that command needs and no other, and each option's value exactly as the user gave it,
+// never the next option. The help and the errors go to a sink; nothing is opened, written
+// or sent.
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <iostream>
+#include <streambuf>
+#include <string>
+#include <vector>
+
+#include "cli/command_line.h"
+
+using namespace torvane::cli;
+
+namespace {
+
+constexpr size_t MAX_ARGUMENTS = 24;
+
+// What each command is called and what it takes, as a user reads it in the help.
+struct Expected {
+  const char* name;
+  Command command;
+  bool file;
+  bool output;
+  bool verify;
+};
+constexpr Expected COMMANDS[] = {
+    {"detect", Command::Detect, false, false, false},
+    {"program", Command::Program, true, false, true},
+    {"fpga", Command::Fpga, true, false, false},
+    {"prom", Command::Prom, true, false, true},
+    {"verify", Command::Verify, true, false, false},
+    {"read", Command::Read, false, true, false},
+    {"info", Command::Info, true, false, false},
+    {"cables", Command::Cables, false, false, false},
+};
+
+class NullBuffer : public std::streambuf {
+ protected:
+  int overflow(int c) override { return c; }
+};
+
+bool StartsWith(const std::string& text, const std::string& prefix) {
+  return text.compare(0, prefix.size(), prefix) == 0;
+}
+
+bool HasToken(const std::vector<std::string>& args, const std::string& token) {
+  for (const std::string& arg : args) {
+    if (arg == token) return true;
+  }
+  return false;
+}
+
+// An operand is a whole argument, or what follows a group of short flags: CLI11 reads
+// "-q--x" as -q and then the argument "---x".
+bool WasTyped(const std::vector<std::string>& args, const std::string& operand) {
+  if (HasToken(args, operand)) return true;
+  for (size_t i = 1; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    size_t rest = arg.size() + 1 - operand.size();
+    if (StartsWith(arg, "-") && operand.size() > 1 && operand[0] == '-' &&
+        operand.size() <= arg.size() && arg.compare(rest, std::string::npos, operand, 1) == 0) {
+      return true;
+    }
+  }
+  return false;
+}
+
+// A value option holds its default unless the option was named before any "--", and
+// then one value the user gave it: the text after "NAME=", or the argument after "NAME"
+// (or after an empty "NAME="). Never one that starts like an option.
+bool ValueWasGiven(const std::vector<std::string>& args, const std::string& name,
+                   const std::string& value, const std::string& initial) {
+  bool named = false;
+  bool positional = false;
+  for (size_t i = 1; i < args.size(); ++i) {
+    positional = positional || args[i] == "--";
+    named = named || (!positional && StartsWith(args[i], name));
+    if (args[i] == name + "=" + value) return value.empty() || value[0] != '-';
+    bool nameAlone = args[i] == name || args[i] == name + "=";
+    if (nameAlone && i + 1 < args.size() && args[i + 1] == value) {
+      return value.empty() || value[0] != '-';
+    }
+  }
+  return !named && value == initial;
+}
+
+// A flag is only set by its long name or a group of short flags holding its letter.
+bool FlagWasGiven(const std::vector<std::string>& args, const std::string& name, char letter) {
+  for (size_t i = 1; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    if (StartsWith(arg, name)) return true;
+    if (letter != 0 && arg.size() > 1 && arg[0] == '-' && arg[1] != '-' &&
+        arg.find(letter) != std::string::npos) {
+      return true;
+    }
+  }
+  return false;
+}
+
+// Only an option argument asks for the help or the version. A short group may end in a
+// long name ("-q-version" is -q --version).
+bool AsksForHelpOrVersion(const std::vector<std::string>& args) {
+  for (size_t i = 1; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    if (StartsWith(arg, "-") &&
+        (arg.find('h') != std::string::npos || arg.find("-version") != std::string::npos)) {
+      return true;
+    }
+  }
+  return false;
+}
+
+void Check(bool condition) {
+  if (!condition) std::abort();
+}
+
+void CheckGoingOn(const std::vector<std::string>& args, const Options& options, Command command,
+                  const char* commandName) {
+  Check(commandName != nullptr);
+  const Expected* chosen = nullptr;
+  for (const Expected& expected : COMMANDS) {
+    if (std::strcmp(commandName, expected.name) == 0) chosen = &expected;
+  }
+  Check(chosen != nullptr && chosen->command == command && HasToken(args, commandName));
+  // The operand is the command's own: present and typed when it takes one, empty when not.
+  Check(chosen->file == !options.file.empty() && chosen->output == !options.output.empty());
+  Check(options.file.empty() || WasTyped(args, options.file));
+  Check(options.output.empty() || WasTyped(args, options.output));
+  Check(!options.verify || (chosen->verify && FlagWasGiven(args, "--verify", 0)));
+
+  Check(ValueWasGiven(args, "--board", options.board, "usb"));
+  Check(ValueWasGiven(args, "--serial", options.serial, ""));
+  Check(ValueWasGiven(args, "--trace", options.trace, ""));
+  Check(ValueWasGiven(args, "--vcd", options.vcd, ""));
+  Check(!options.quiet || FlagWasGiven(args, "--quiet", 'q'));
+  Check(!options.verbose || FlagWasGiven(args, "--verbose", 'v'));
+  Check(!options.json || FlagWasGiven(args, "--json", 0));
+  Check(!options.force || FlagWasGiven(args, "--force", 0));
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  // argv[0] is the program; the input's NUL bytes end each argument after it (none when
+  // the input is empty).
+  std::vector<std::string> args{"torvane-cli"};
+  const char* text = reinterpret_cast<const char*>(data);
+  size_t start = 0;
+  while (size > 0 && start <= size && args.size() <= MAX_ARGUMENTS) {
+    const void* nul = std::memchr(text + start, '\0', size - start);
+    size_t end = nul ? static_cast<size_t>(static_cast<const char*>(nul) - text) : size;
+    args.emplace_back(text + start, end - start);
+    start = end + 1;
+  }
+  std::vector<const char*> argv;
+  for (const std::string& arg : args) argv.push_back(arg.c_str());
+  argv.push_back(nullptr);
+
+  static NullBuffer sink;
+  std::streambuf* out = std::cout.rdbuf(&sink);
+  std::streambuf* err = std::cerr.rdbuf(&sink);
+  Options options;
+  Command command = Command::Detect;
+  const char* commandName = nullptr;
+  int code = ParseCommandLine(static_cast<int>(args.size()), argv.data(), &options, &command,
+                              &commandName);
+  std::cout.rdbuf(out);
+  std::cerr.rdbuf(err);
+
+  if (code == -1) {
+    CheckGoingOn(args, options, command, commandName);
+  } else {
+    Check(code == 2 || (code == 0 && AsksForHelpOrVersion(args)));
+  }
+  return 0;
+}
