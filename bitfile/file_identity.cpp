@@ -2,9 +2,6 @@
 
 #include <sys/stat.h>
 
-#include <filesystem>
-#include <system_error>
-
 namespace torvane {
 namespace {
 
@@ -29,18 +26,6 @@ FileIdentity IdentifyStream(std::FILE* stream) {
   struct stat info {};
   if (stream == nullptr || fstat(fileno(stream), &info) != 0) return FileIdentity{};
   return FromStat(info);
-}
-
-bool PathNamesFile(const std::string& path, const FileIdentity& file) {
-  FileIdentity other = IdentifyPath(path);
-  if (file.known && other.known) {
-    return other.device == file.device && other.inode == file.inode;
-  }
-  // Without inode numbers (Windows) the standard library asks the file system whether two
-  // names are one file, by its own file index.
-  std::error_code error;
-  return !file.path.empty() && !path.empty() &&
-         std::filesystem::equivalent(path, file.path, error) && !error;
 }
 
 }  // namespace torvane

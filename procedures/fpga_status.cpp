@@ -6,7 +6,6 @@ namespace {
 
 constexpr int FPGA_IR_BITS = 6;
 constexpr int PROM_IR_BITS = 8;
-constexpr size_t RESET_VECTORS = 6;  // five TMS-high clocks, then Run-Test/Idle
 // Select-DR-Scan, Select-IR-Scan, Capture-IR, Shift-IR: the first shift vector follows.
 constexpr size_t WALK_TO_SHIFT = 4;
 constexpr uint8_t CAPTURE_INIT = 0x10;
