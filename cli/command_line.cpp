@@ -11,7 +11,7 @@ namespace {
 
 enum class Operand { None, File, Out };
 
-struct CommandSpec {
+struct CommandEntry {
   const char* name;
   Command command;
   Operand operand;
@@ -19,7 +19,7 @@ struct CommandSpec {
   const char* description;
 };
 
-constexpr CommandSpec COMMANDS[] = {
+constexpr CommandEntry COMMANDS[] = {
     {"detect", Command::Detect, Operand::None, false,
      "identify the JTAG chain, print the two status lines and list every device"},
     {"program", Command::Program, Operand::File, true,
@@ -115,23 +115,23 @@ int ParseCommandLine(int argc, const char* const* argv, Options* options, Comman
   const CLI::Validator named(
       [](std::string& name) { return name.empty() ? std::string("an empty name is no file") : ""; },
       "");
-  for (const CommandSpec& spec : COMMANDS) {
-    CLI::App* sub = app.add_subcommand(spec.name, spec.description);
-    if (spec.operand == Operand::File) {
+  for (const CommandEntry& entry : COMMANDS) {
+    CLI::App* sub = app.add_subcommand(entry.name, entry.description);
+    if (entry.operand == Operand::File) {
       sub->add_option("FILE", options->file, "the .bit file")->required()->check(named);
-    } else if (spec.operand == Operand::Out) {
+    } else if (entry.operand == Operand::Out) {
       sub->add_option("OUT", options->output, "the file the PROM's contents go to")
           ->required()
           ->check(named);
     }
-    if (spec.verifyFlag) {
+    if (entry.verifyFlag) {
       sub->add_flag("--verify", options->verify,
                     "after programming the PROM, read it back even when the FPGA started from "
                     "it");
     }
-    sub->callback([command, commandName, &spec] {
-      *command = spec.command;
-      *commandName = spec.name;
+    sub->callback([command, commandName, &entry] {
+      *command = entry.command;
+      *commandName = entry.name;
     });
   }
 

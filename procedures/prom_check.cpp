@@ -5,6 +5,7 @@
 
 #include "bitfile/bit_file.h"
 #include "procedures/download_prom.h"
+#include "procedures/fpga_status.h"
 #include "procedures/prom_readback.h"
 
 namespace torvane {
@@ -17,10 +18,12 @@ constexpr PinVector VEC_RESET_TO_IDLE[6] = {0x08, 0x08, 0x08, 0x08, 0x08, 0x00};
 constexpr uint32_t DONE_POLL_MS = 50;
 constexpr uint32_t DONE_BOUND_MS = 1000;
 
-ChainStatus AwaitDone(AdapterLink& link, bool* ok) {
+// The FPGA's status behind the PROM until DONE rises, a capture is not believed (no
+// answer, or a refused write) or the bound has passed.
+DoneCheck AwaitDone(AdapterLink& link) {
   for (uint32_t waited = 0;; waited += DONE_POLL_MS) {
-    ChainStatus status = ReadChainStatus(link, ok);
-    if (!*ok || !status.believable || status.done || waited >= DONE_BOUND_MS) return status;
+    DoneCheck status = ReadFpgaStatus(link, FpgaChain::BehindProm, 0);
+    if (!status.believable || status.done || waited >= DONE_BOUND_MS) return status;
     LinkWait(link, DONE_POLL_MS);
   }
 }
@@ -88,12 +91,8 @@ DownloadResult CheckPromAfterDownload(AppState& state, DialogHost& host,
   ChainInstructionScan(PROM_CONFIG, scan);
   SendVectors(link, scan, CHAIN_SCAN_VECTORS);
 
-  LinkSetBitMode(link, BITMODE_SYNC_BITBANG);
-  LinkSetLatencyTimer(link, LOW_LATENCY_MS);
-  LinkPurge(link, PURGE_RX);
-  bool ok = false;
-  ChainStatus status = AwaitDone(link, &ok);
-  if (!ok || !status.believable || link.failedWrites != failedBefore) {
+  DoneCheck status = AwaitDone(link);
+  if (!status.believable || link.failedWrites != failedBefore) {
     state.report.prom = FailureCause(link, failedBefore);
     return EndWithVerdict(state, host, false);
   }

@@ -8,13 +8,9 @@ namespace torvane {
 
 namespace {
 
-// A 14-bit instruction capture: TDO shows bit i just after the falling edge of vector
-// 4 + i, so in sample 9 + 2i. The same for a data scan starts one vector earlier.
-constexpr size_t FIRST_IR_SAMPLE = 9;
+// A data scan: TDO shows bit i just after the falling edge of vector 3 + i, so in
+// sample 7 + 2i.
 constexpr size_t FIRST_DR_SAMPLE = 7;
-constexpr int CHAIN_CAPTURE_BITS = 14;
-constexpr uint16_t FPGA_INIT = 1u << (8 + 4);
-constexpr uint16_t FPGA_DONE = 1u << (8 + 5);
 // Run-Test/Idle clocks after ISC_READ; the part's 50 us pass in the round trip that
 // collects their samples before the data scan is written.
 constexpr size_t READ_IDLE_CLOCKS = 20;
@@ -75,26 +71,6 @@ bool ExchangeVectors(AdapterLink& link, const PinVector* vectors, size_t count,
     if (LinkReadSamples(link, into, size, READ_BOUND_MS) != size) return false;
   }
   return true;
-}
-
-ChainStatus DecodeChainCapture(const uint8_t* samples, size_t count) {
-  uint16_t capture = 0;
-  for (int i = 0; i < CHAIN_CAPTURE_BITS; ++i) {
-    size_t at = FIRST_IR_SAMPLE + 2 * static_cast<size_t>(i);
-    if (at < count && (samples[at] & PIN_TDO)) capture = static_cast<uint16_t>(capture | (1u << i));
-  }
-  bool complete = count > FIRST_IR_SAMPLE + 2 * (CHAIN_CAPTURE_BITS - 1);
-  bool believable = complete && (capture & 0x3) == 0x1 && ((capture >> 8) & 0x3) == 0x1;
-  return ChainStatus{believable, believable && (capture & FPGA_DONE) != 0,
-                     believable && (capture & FPGA_INIT) != 0, capture};
-}
-
-ChainStatus ReadChainStatus(AdapterLink& link, bool* ok) {
-  PinVector scan[CHAIN_SCAN_VECTORS];
-  ChainInstructionScan(PROM_BYPASS, scan);
-  uint8_t samples[2 * CHAIN_SCAN_VECTORS] = {};
-  *ok = ExchangeVectors(link, scan, CHAIN_SCAN_VECTORS, samples);
-  return DecodeChainCapture(samples, *ok ? sizeof samples : 0);
 }
 
 bool LoadPromInstruction(AdapterLink& link, uint8_t promInstruction) {

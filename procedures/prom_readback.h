@@ -1,5 +1,6 @@
-// Reading through the PROM chain (TDI, FPGA, PROM, TDO) in synchronous mode: the chain's
-// instruction capture, which carries the FPGA's DONE, and the PROM's blocks read back.
+// Reading through the PROM chain (TDI, FPGA, PROM, TDO) in synchronous mode: PROM
+// instructions loaded with the FPGA in BYPASS, and the PROM's blocks read back. The
+// FPGA's DONE behind the PROM is read by ReadFpgaStatus (fpga_status.h).
 // Everything here runs from and back to Run-Test/Idle, the FPGA holding BYPASS.
 #pragma once
 
@@ -26,7 +27,6 @@ constexpr uint8_t PROM_ISC_ADDRESS_SHIFT = 0xEB;
 constexpr uint8_t PROM_CONFIG = 0xEE;
 constexpr uint8_t PROM_ISC_READ = 0xEF;
 constexpr uint8_t PROM_ISC_DISABLE = 0xF0;
-constexpr uint8_t PROM_BYPASS = 0xFF;
 
 // One 14-bit instruction scan from Run-Test/Idle back to it: the PROM's instruction
 // first, the FPGA's BYPASS last.
@@ -37,18 +37,6 @@ void ChainInstructionScan(uint8_t promInstruction, PinVector out[CHAIN_SCAN_VECT
 // written. False when a write failed or samples did not come within the bound.
 bool ExchangeVectors(AdapterLink& link, const PinVector* vectors, size_t count,
                      uint8_t* samples);
-
-// What the chain's instruction capture said.
-struct ChainStatus {
-  bool believable;  // both devices' fixed capture bits read 1, 0
-  bool done;        // the FPGA's DONE
-  bool init;        // the FPGA's INIT
-  uint16_t capture; // the fourteen bits, the PROM's eight in bits 0..7
-};
-ChainStatus DecodeChainCapture(const uint8_t* samples, size_t count);
-// Loads BYPASS into both devices and decodes the capture; `ok` false when the exchange
-// failed.
-ChainStatus ReadChainStatus(AdapterLink& link, bool* ok);
 
 // Loads one instruction into the PROM (the FPGA in BYPASS) through the exchange.
 bool LoadPromInstruction(AdapterLink& link, uint8_t promInstruction);
