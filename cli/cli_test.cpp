@@ -261,7 +261,7 @@ size_t CountWrites(const std::string& trace) {
 // header without a part is not refused for that.
 TEST_F(CliTest, TheHeadersPartMustBeTheChainsFpga) {
   BitstreamOptions s400;
-  s400.part = BitPart::XC3S400;
+  s400.part = BitPart::Xc3s400;
   ASSERT_TRUE(WriteBitFile(dir.Path("s400.bit").c_str(), s400));
   dir.Write("nopart.bit", WithoutPart(MakeBitFile(s400)));
   const std::string trace = dir.Path("t.txt");
@@ -291,7 +291,7 @@ TEST_F(CliTest, TheHeadersPartMustBeTheChainsFpga) {
 
 TEST_F(CliTest, InfoDescribesTheFileAndWhatProgramWouldDo) {
   BitstreamOptions s400;
-  s400.part = BitPart::XC3S400;
+  s400.part = BitPart::Xc3s400;
   dir.Write("nopart.bit", WithoutPart(MakeBitFile(s400)));
   BitstreamOptions truncated;
   truncated.defect = BitDefect::TruncatedHeader;
@@ -354,7 +354,7 @@ TEST_F(CliTest, JsonResultsInAnyOptionOrder) {
     std::string cause;  // a part of it, also on standard error; empty: null
   };
   BitstreamOptions s400;
-  s400.part = BitPart::XC3S400;
+  s400.part = BitPart::Xc3s400;
   ASSERT_TRUE(WriteBitFile(dir.Path("s400.bit").c_str(), s400));
   const Case cases[] = {
       {"fpga --json " + Bit("s200.bit") + " --board sim:prom", 0, "complete", "XC3S200 and PROM",

@@ -168,16 +168,16 @@ int RunReadBack(Command command, AppState& state, CliHost& host, const Options& 
 // identification; behind the PROM it is read from the whole chain (reads only, nothing
 // erased or configured). Null when no known FPGA answered.
 const ChainPart* ChainedFpga(AppState& state, const IdentifyResult& found) {
-  if (state.deviceMode == DEVICE_FPGA) return FindChainPart(found.idcode);
+  if (state.deviceMode == DeviceMode::Fpga) return FindChainPart(found.idcode);
   return ChainFpga(ReadChain(state.link));
 }
 
 // What the chain held the design for, as --json names it.
 std::string ChainText(const AppState& state, const IdentifyResult& found, const ChainPart* fpga) {
-  if (state.deviceMode == DEVICE_FPGA) {
+  if (state.deviceMode == DeviceMode::Fpga) {
     return std::string(FindChainPart(found.idcode)->name) + " alone";
   }
-  if (state.deviceMode == DEVICE_PROM) {
+  if (state.deviceMode == DeviceMode::Prom) {
     return fpga ? std::string(fpga->name) + " and PROM" : "FPGA and PROM";
   }
   return "none";
@@ -285,27 +285,27 @@ int Run(Command command, const Options& options, RunReport& report) {
     }
     if (!found.known) report.Note("no supported device answered on the JTAG chain");
   } else if ((command == Command::Verify || command == Command::Read) &&
-             state.deviceMode != DEVICE_PROM) {
+             state.deviceMode != DeviceMode::Prom) {
     report.Fail("no configuration PROM answered: nothing to read back");
     code = found.known ? EXIT_USAGE : EXIT_FAILED;
   } else if (command == Command::Verify || command == Command::Read) {
     code = RunReadBack(command, state, host, options, input, report);
-  } else if (state.deviceMode != DEVICE_NONE && !options.force && !input.partName.empty() &&
+  } else if (state.deviceMode != DeviceMode::None && !options.force && !input.partName.empty() &&
              (fpga = ChainedFpga(state, found)) != nullptr &&
              !PartFits(input.partName, *fpga)) {
     report.Fail(PartRefusal(input.partName, *fpga));
     code = EXIT_USAGE;
-  } else if (command == Command::Prom && state.deviceMode == DEVICE_FPGA) {
+  } else if (command == Command::Prom && state.deviceMode == DeviceMode::Fpga) {
     report.Fail("the chain holds an FPGA alone, not a configuration PROM: use 'program' or "
                 "'fpga'");
     code = EXIT_USAGE;
   } else {
     // 'fpga' on the PROM chain: a volatile load of the FPGA, the PROM in BYPASS.
-    result = command == Command::Fpga && state.deviceMode == DEVICE_PROM
+    result = command == Command::Fpga && state.deviceMode == DeviceMode::Prom
                  ? DownloadFpgaFrom(state, host, input, FpgaChain::BehindProm)
                  : DownloadIdentified(state, host, input);
     code = ExitCode(result);
-    if (state.deviceMode == DEVICE_PROM && command != Command::Fpga) {
+    if (state.deviceMode == DeviceMode::Prom && command != Command::Fpga) {
       ExplainPromReport(state.report, result, options.json, report);
     }
     const char* cause = FpgaCheckText(state.report.fpga);

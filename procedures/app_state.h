@@ -10,10 +10,10 @@
 
 namespace torvane {
 
-enum DeviceMode : int {
-  DEVICE_NONE = 0,
-  DEVICE_FPGA = 1,
-  DEVICE_PROM = 2,
+enum class DeviceMode : int {
+  None = 0,
+  Fpga = 1,
+  Prom = 2,
 };
 
 // What the last FPGA download found on the device, for a front-end to name the cause.
@@ -49,7 +49,7 @@ constexpr int PATH_CAPACITY = 260;  // characters, including the terminator
 
 struct AppState {
   AdapterLink link;
-  DeviceMode deviceMode = DEVICE_NONE;
+  DeviceMode deviceMode = DeviceMode::None;
   char path[PATH_CAPACITY] = {};
   uint32_t lastReportedOffset = 0;
   DownloadReport report;                 // the last download's findings

@@ -10,7 +10,6 @@
 #include "link/adapter_link.h"
 #include "link/vectors.h"
 #include "procedures/app_state.h"
-#include "procedures/verdict.h"
 
 namespace torvane {
 
@@ -26,6 +25,14 @@ constexpr uint32_t CLEAR_BOUND_MS = 1000;
 constexpr uint32_t CLEAR_POLL_MS = 5;
 // The longest scan: five resets, the walk to Shift-IR, 14 bits, Update-IR and Idle.
 constexpr size_t MAX_IR_SCAN = 26;
+
+// What the FPGA's instruction capture said about its configuration.
+struct DoneCheck {
+  bool believable;  // the capture began 1, 0 as every instruction capture must
+  bool done;
+  bool init;
+  uint8_t capture;  // the six captured bits, first out in bit 0
+};
 
 // One instruction scan ending in Run-Test/Idle, every vector ORed with `aux`: from
 // Test-Logic-Reset when `fromReset` (five TMS-high clocks first), else from Run-Test/Idle.

@@ -28,9 +28,9 @@ struct KnownPart {
 };
 
 constexpr KnownPart KNOWN_PARTS[] = {
-    {IDCODE_PROM_XCF02S, DEVICE_PROM, "Download PROM"},
-    {IDCODE_XC3S200, DEVICE_FPGA, "Download FPGA XC3S200"},
-    {IDCODE_XC3S400, DEVICE_FPGA, "Download FPGA XC3S400"},
+    {IDCODE_PROM_XCF02S, DeviceMode::Prom, "Download PROM"},
+    {IDCODE_XC3S200, DeviceMode::Fpga, "Download FPGA XC3S200"},
+    {IDCODE_XC3S400, DeviceMode::Fpga, "Download FPGA XC3S400"},
 };
 
 }  // namespace
@@ -48,7 +48,7 @@ uint32_t DecodeIdcode(const uint8_t samples[SAMPLE_BUFFER_SIZE]) {
 Classification ClassifyIdcode(uint32_t idcode) {
   // An unknown device gets nothing: on another part the configuration's instructions
   // could be anything.
-  Classification result{DEVICE_NONE, false, {}};
+  Classification result{DeviceMode::None, false, {}};
   for (const KnownPart& part : KNOWN_PARTS) {
     if ((part.idcode & ~IDCODE_VERSION_MASK) == (idcode & ~IDCODE_VERSION_MASK)) {
       result.mode = part.mode;
@@ -64,7 +64,7 @@ Classification ClassifyIdcode(uint32_t idcode) {
 IdentifyResult IdentifyChain(AppState& state, DialogHost& host) {
   AdapterLink& link = state.link;
   int openStatus = LinkOpen(link);
-  state.deviceMode = DEVICE_NONE;
+  state.deviceMode = DeviceMode::None;
   host.SetStatusLine(StatusLine::Usb,
                      openStatus == ADAPTER_OK ? "USB : Connected" : "USB : Not Connected");
 

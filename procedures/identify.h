@@ -36,7 +36,7 @@ struct IdentifyResult {
 // output is low, as the idle vectors leave them just after their falling edge.
 uint32_t DecodeIdcode(const uint8_t samples[SAMPLE_BUFFER_SIZE]);
 
-// Matches the code without its version field; an unknown code gives DEVICE_NONE.
+// Matches the code without its version field; an unknown code gives DeviceMode::None.
 Classification ClassifyIdcode(uint32_t idcode);
 
 IdentifyResult IdentifyChain(AppState& state, DialogHost& host);

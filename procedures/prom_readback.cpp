@@ -92,7 +92,7 @@ bool ReadPromBlocks(AdapterLink& link, DialogHost& host, uint32_t blocks,
     ChainInstructionScan(PROM_ISC_ADDRESS_SHIFT, setup);
     AddressScan(static_cast<uint16_t>(block * BLOCK_ADDRESS_STEP), setup + CHAIN_SCAN_VECTORS);
     ChainInstructionScan(PROM_ISC_READ, setup + CHAIN_SCAN_VECTORS + ADDRESS_SCAN_VECTORS);
-    if (!ExchangeVectors(link, setup, sizeof setup, nullptr) ||
+    if (!ExchangeVectors(link, setup, TableSize(setup), nullptr) ||
         !ExchangeVectors(link, data.data(), data.size(), samples.data())) {
       return false;
     }

@@ -3,7 +3,6 @@
 #include <cstring>
 
 #include "link/vectors.h"
-#include "procedures/fpga_status.h"
 
 namespace torvane {
 

@@ -210,7 +210,7 @@ TEST_F(Paths, AFileChangedDuringTheDownloadIsSentAsItWasLoaded) {
       SCOPED_TRACE(std::string(prom ? "PROM, " : "FPGA, ") + change.name);
       Connect(prom ? BoardKind::Prom200 : BoardKind::Xc3s200);
       host_.messages.clear();
-      const size_t size = prom ? 3000 : PartDataSize(BitPart::XC3S200);
+      const size_t size = prom ? 3000 : PartDataSize(BitPart::Xc3s200);
       if (prom) {
         SelectRawFile(size);
       } else {

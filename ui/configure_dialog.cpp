@@ -21,7 +21,7 @@ void LogOpenProblem(ConfigureDialog& dialog, const IdentifyResult& found) {
   const char* problem = adapter->LastOpenProblem();
   if (problem[0] == '\0') return;
   std::string entry = std::string("The FT232R cable could not be opened: ") + problem;
-  LogEvent(dialog.view, EVENT_WARNING, entry.c_str());
+  LogEvent(dialog.view, EventType::Warning, entry.c_str());
 }
 }  // namespace
 
