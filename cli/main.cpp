@@ -110,8 +110,10 @@ bool OutputsSpareTheInput(const Options& options, const BitFile& input) {
 
 // What the PROM check found: a failure's cause through the report, and on standard output
 // (not under --json) the note that a good PROM did not start the FPGA.
-void ExplainPromReport(const DownloadReport& report, DownloadResult result, bool json,
+void ExplainPromReport(const AppState& state, DownloadResult result, bool json,
                        RunReport& run) {
+  const DownloadReport& report = state.report;
+  const uint32_t blockBytes = PromFor(state.part).blockBytes;
   switch (report.prom) {
     case PromCause::None:
       if (result == DownloadResult::Complete && report.readBack && !report.doneRose && !json) {
@@ -128,7 +130,7 @@ void ExplainPromReport(const DownloadReport& report, DownloadResult result, bool
     case PromCause::PromDiffers:
       run.Fail("the PROM differs from the file from block " +
                std::to_string(report.firstDifferentBlock) + " (bytes from " +
-               std::to_string(report.firstDifferentBlock * static_cast<int>(PROM_BLOCK_BYTES)) +
+               std::to_string(report.firstDifferentBlock * static_cast<int>(blockBytes)) +
                ")");
       break;
   }
@@ -145,7 +147,7 @@ int RunReadBack(Command command, AppState& state, CliHost& host, const Options& 
       if (state.report.prom == PromCause::PromDiffers && !options.json) {
         std::printf("PROM DIFFERS FROM FILE\n");
       }
-      ExplainPromReport(state.report, result, options.json, report);
+      ExplainPromReport(state, result, options.json, report);
     }
     return ExitCode(result);
   }
@@ -153,13 +155,13 @@ int RunReadBack(Command command, AppState& state, CliHost& host, const Options& 
   SaveResult saved = SavePromImage(state, host, options.output, &error);
   if (saved == SaveResult::Saved) {
     if (!options.json) {
-      std::printf("%u bytes read to %s\n", PROM_CAPACITY_BYTES, options.output.c_str());
+      std::printf("%u bytes read to %s\n", PromCapacity(PromFor(state.part)), options.output.c_str());
     }
     return EXIT_COMPLETE;
   }
   report.Fail(error);
   if (saved == SaveResult::ReadFailed) {
-    ExplainPromReport(state.report, DownloadResult::Failed, options.json, report);
+    ExplainPromReport(state, DownloadResult::Failed, options.json, report);
   }
   return saved == SaveResult::ReadFailed ? EXIT_FAILED : EXIT_USAGE;
 }
@@ -167,15 +169,15 @@ int RunReadBack(Command command, AppState& state, CliHost& host, const Options& 
 // The FPGA the chain holds, for the check of the header's part: an FPGA alone is known from
 // identification; behind the PROM it is read from the whole chain (reads only, nothing
 // erased or configured). Null when no known FPGA answered.
-const ChainPart* ChainedFpga(AppState& state, const IdentifyResult& found) {
-  if (state.deviceMode == DeviceMode::Fpga) return FindChainPart(found.idcode);
+const Part* ChainedFpga(AppState& state, const IdentifyResult& found) {
+  if (state.deviceMode == DeviceMode::Fpga) return FindPart(found.idcode);
   return ChainFpga(ReadChain(state.link));
 }
 
 // What the chain held the design for, as --json names it.
-std::string ChainText(const AppState& state, const IdentifyResult& found, const ChainPart* fpga) {
+std::string ChainText(const AppState& state, const IdentifyResult& found, const Part* fpga) {
   if (state.deviceMode == DeviceMode::Fpga) {
-    return std::string(FindChainPart(found.idcode)->name) + " alone";
+    return std::string(FindPart(found.idcode)->name) + " alone";
   }
   if (state.deviceMode == DeviceMode::Prom) {
     return fpga ? std::string(fpga->name) + " and PROM" : "FPGA and PROM";
@@ -269,7 +271,7 @@ int Run(Command command, const Options& options, RunReport& report) {
 
   int code = EXIT_COMPLETE;
   DownloadResult result = DownloadResult::Complete;
-  const ChainPart* fpga = nullptr;
+  const Part* fpga = nullptr;
   if (!choice.FlushFiles(&error)) {
     // Known before anything is erased or configured: the device stays as it was.
     report.Fail(error);
@@ -306,7 +308,7 @@ int Run(Command command, const Options& options, RunReport& report) {
                  : DownloadIdentified(state, host, input);
     code = ExitCode(result);
     if (state.deviceMode == DeviceMode::Prom && command != Command::Fpga) {
-      ExplainPromReport(state.report, result, options.json, report);
+      ExplainPromReport(state, result, options.json, report);
     }
     const char* cause = FpgaCheckText(state.report.fpga);
     if (result == DownloadResult::NotPresent) {

@@ -1,5 +1,6 @@
 // The process-wide state of the tool: the adapter link, the device mode chosen by the
-// last identification, the selected path and the last reported progress offset.
+// last identification and the part it found, the selected path and the last reported
+// progress offset.
 // Each front-end owns one instance; each test makes its own.
 #pragma once
 
@@ -7,6 +8,7 @@
 #include <cstdint>
 
 #include "link/adapter_link.h"
+#include "procedures/parts.h"
 
 namespace torvane {
 
@@ -50,6 +52,7 @@ constexpr int PATH_CAPACITY = 260;  // characters, including the terminator
 struct AppState {
   AdapterLink link;
   DeviceMode deviceMode = DeviceMode::None;
+  const Part* part = nullptr;  // the part nearest TDO the last identification knew
   char path[PATH_CAPACITY] = {};
   uint32_t lastReportedOffset = 0;
   DownloadReport report;                 // the last download's findings
