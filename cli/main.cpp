@@ -28,10 +28,6 @@
 namespace torvane::cli {
 namespace {
 
-constexpr int EXIT_COMPLETE = 0;
-constexpr int EXIT_FAILED = 1;
-constexpr int EXIT_USAGE = 2;
-
 // The status lines go to standard output, except in quiet mode. With --json, standard
 // output holds the object alone, and the error boxes become the report's cause.
 class CliHost : public TerminalHost {
@@ -61,21 +57,6 @@ class CliHost : public TerminalHost {
   bool json_ = false;
   RunReport* report_ = nullptr;
 };
-
-int ExitCode(DownloadResult result) {
-  switch (result) {
-    case DownloadResult::Complete:
-      return EXIT_COMPLETE;
-    case DownloadResult::Failed:
-    case DownloadResult::NotPresent:
-      return EXIT_FAILED;
-    case DownloadResult::FileError:
-      return EXIT_USAGE;
-    case DownloadResult::Interrupted:
-      return 128 + StopSignal();
-  }
-  return EXIT_FAILED;
-}
 
 // The input is read whole before any output is opened and before any adapter traffic: a
 // missing or malformed file stops the run there, and the download sends this snapshot.
@@ -108,48 +89,34 @@ bool OutputsSpareTheInput(const Options& options, const BitFile& input) {
   return true;
 }
 
-// What the PROM check found: a failure's cause through the report, and on standard output
-// (not under --json) the note that a good PROM did not start the FPGA.
-void ExplainPromReport(const AppState& state, DownloadResult result, bool json,
-                       RunReport& run) {
-  const DownloadReport& report = state.report;
-  const uint32_t blockBytes = PromFor(state.part).blockBytes;
-  switch (report.prom) {
-    case PromCause::None:
-      if (result == DownloadResult::Complete && report.readBack && !report.doneRose && !json) {
-        std::printf("note: the PROM holds the design but the FPGA did not start from it "
-                    "(check the mode pins, or the part the design was built for)\n");
-      }
-      break;
-    case PromCause::NoAnswer:
-      run.Fail("the cable or the JTAG chain stopped answering");
-      break;
-    case PromCause::WriteFailed:
-      run.Fail("a write to the cable failed");
-      break;
-    case PromCause::PromDiffers:
-      run.Fail("the PROM differs from the file from block " +
-               std::to_string(report.firstDifferentBlock) + " (bytes from " +
-               std::to_string(report.firstDifferentBlock * static_cast<int>(blockBytes)) +
-               ")");
-      break;
+// What the core found, through the report: the cause it names, or the verdict's own text
+// when it names none; on standard output (not under --json) the note that a good PROM
+// did not start the FPGA.
+RunVerdict Explain(DownloadResult result, const DownloadReport& found, bool json,
+                   RunReport& report) {
+  std::string cause = CauseText(result, found);
+  if (!cause.empty()) {
+    report.Fail(cause);
+  } else if (result == DownloadResult::Failed) {
+    report.Note(VerdictText(result));
+  } else if (result == DownloadResult::Complete && found.readBack && !found.doneRose && !json) {
+    std::printf("note: the PROM holds the design but the FPGA did not start from it "
+                "(check the mode pins, or the part the design was built for)\n");
   }
+  return VerdictOf(result);
 }
 
 // verify and read: on the PROM chain only, no erase and no write.
-int RunReadBack(Command command, AppState& state, CliHost& host, const Options& options,
-                const BitFile& input, RunReport& report) {
+RunVerdict RunReadBack(Command command, AppState& state, CliHost& host, const Options& options,
+                       const BitFile& input, RunReport& report) {
   if (command == Command::Verify) {
     DownloadResult result = VerifyProm(state, host, input);
     if (result == DownloadResult::Complete && !options.json) {
       std::printf("PROM MATCHES FILE\n");
-    } else if (result == DownloadResult::Failed) {
-      if (state.report.prom == PromCause::PromDiffers && !options.json) {
-        std::printf("PROM DIFFERS FROM FILE\n");
-      }
-      ExplainPromReport(state, result, options.json, report);
+    } else if (state.report.prom == PromCause::PromDiffers && !options.json) {
+      std::printf("PROM DIFFERS FROM FILE\n");
     }
-    return ExitCode(result);
+    return Explain(result, state.report, options.json, report);
   }
   std::string error;
   SaveResult saved = SavePromImage(state, host, options.output, &error);
@@ -157,13 +124,11 @@ int RunReadBack(Command command, AppState& state, CliHost& host, const Options& 
     if (!options.json) {
       std::printf("%u bytes read to %s\n", PromCapacity(PromFor(state.part)), options.output.c_str());
     }
-    return EXIT_COMPLETE;
+    return RunVerdict::Complete;
   }
   report.Fail(error);
-  if (saved == SaveResult::ReadFailed) {
-    ExplainPromReport(state, DownloadResult::Failed, options.json, report);
-  }
-  return saved == SaveResult::ReadFailed ? EXIT_FAILED : EXIT_USAGE;
+  if (saved == SaveResult::WriteFailed) return RunVerdict::Refused;
+  return Explain(DownloadResult::Failed, state.report, options.json, report);
 }
 
 // The FPGA the chain holds, for the check of the header's part: an FPGA alone is known from
@@ -186,26 +151,26 @@ std::string ChainText(const AppState& state, const IdentifyResult& found, const 
 }
 
 // info: the file alone, no cable.
-int RunInfo(const Options& options, RunReport& report) {
+RunVerdict RunInfo(const Options& options, RunReport& report) {
   CliHost host(options.quiet, false);
   host.ReportTo(&report, options.json);
   BitFile input;
-  if (!LoadInput(options.file, host, &input)) return EXIT_USAGE;
+  if (!LoadInput(options.file, host, &input)) return RunVerdict::Refused;
   if (options.json) {
     report.details = BitInfoJson(input);
   } else {
     PrintBitInfo(input, stdout);
   }
-  return EXIT_COMPLETE;
+  return RunVerdict::Complete;
 }
 
 // cables: the attached FT232R chips, each opened for a moment (never taken from a driver).
-int RunCables(const Options& options, RunReport& report) {
+RunVerdict RunCables(const Options& options, RunReport& report) {
   std::vector<CableInfo> cables;
   std::string error;
   if (!MakeCableList(/*tryOpen=*/true)->List(&cables, &error)) {
     report.Fail(error);
-    return EXIT_USAGE;
+    return RunVerdict::Refused;
   }
   if (options.json) {
     std::vector<std::string> items;
@@ -223,21 +188,21 @@ int RunCables(const Options& options, RunReport& report) {
   } else {
     std::printf("%s", CableTable(cables).c_str());
   }
-  return EXIT_COMPLETE;
+  return RunVerdict::Complete;
 }
 
-int Run(Command command, const Options& options, RunReport& report) {
+RunVerdict Run(Command command, const Options& options, RunReport& report) {
   if (command == Command::Info) return RunInfo(options, report);
   if (command == Command::Cables) return RunCables(options, report);
   AdapterChoice choice;
   std::string error;
   if (!options.serial.empty() && options.board != "usb") {
     report.Fail("--serial names a real cable: it goes with --board usb");
-    return EXIT_USAGE;
+    return RunVerdict::Refused;
   }
   if (!choice.Choose(options.board, &error, options.serial)) {
     report.Fail(error);
-    return EXIT_USAGE;
+    return RunVerdict::Refused;
   }
   CliHost host(options.quiet, StderrIsTerminal());
   host.ReportTo(&report, options.json);
@@ -245,11 +210,11 @@ int Run(Command command, const Options& options, RunReport& report) {
   if (command != Command::Detect && command != Command::Read &&
       (!LoadInput(options.file, host, &input) || !OutputsSpareTheInput(options, input))) {
     report.Note("the input file cannot be used");
-    return EXIT_USAGE;
+    return RunVerdict::Refused;
   }
   if (!choice.Record(options.trace, options.vcd, &error)) {
     report.Fail(error);
-    return EXIT_USAGE;
+    return RunVerdict::Refused;
   }
   AppState state;
   state.link.adapter = choice.adapter();
@@ -257,7 +222,7 @@ int Run(Command command, const Options& options, RunReport& report) {
   state.verifyPromAfterDownload = options.verify;
   if (command == Command::Read && choice.WritesTo(options.output)) {
     report.Fail("'" + options.output + "' is also the trace or waveform file");
-    return EXIT_USAGE;
+    return RunVerdict::Refused;
   }
 
   IdentifyResult found = IdentifyChain(state, host);
@@ -269,15 +234,14 @@ int Run(Command command, const Options& options, RunReport& report) {
     std::fprintf(stderr, "idcode 0x%08X, open status %d\n", found.idcode, found.openStatus);
   }
 
-  int code = EXIT_COMPLETE;
-  DownloadResult result = DownloadResult::Complete;
+  RunVerdict verdict = RunVerdict::Complete;
   const Part* fpga = nullptr;
   if (!choice.FlushFiles(&error)) {
     // Known before anything is erased or configured: the device stays as it was.
     report.Fail(error);
-    code = EXIT_USAGE;
+    verdict = RunVerdict::Refused;
   } else if (command == Command::Detect) {
-    code = found.known ? EXIT_COMPLETE : EXIT_FAILED;
+    verdict = found.known ? RunVerdict::Complete : RunVerdict::Failed;
     if (found.openStatus == ADAPTER_OK) {
       ChainListing chain = ReadChain(state.link);
       if (!options.json) PrintChainListing(chain, stdout);
@@ -285,53 +249,39 @@ int Run(Command command, const Options& options, RunReport& report) {
       std::string problem = ChainProblem(chain.result);
       if (!problem.empty()) report.Fail(problem);
     }
-    if (!found.known) report.Note("no supported device answered on the JTAG chain");
+    if (!found.known) report.Note(TEXT_NO_DEVICE);
   } else if ((command == Command::Verify || command == Command::Read) &&
              state.deviceMode != DeviceMode::Prom) {
     report.Fail("no configuration PROM answered: nothing to read back");
-    code = found.known ? EXIT_USAGE : EXIT_FAILED;
+    verdict = found.known ? RunVerdict::Refused : RunVerdict::Failed;
   } else if (command == Command::Verify || command == Command::Read) {
-    code = RunReadBack(command, state, host, options, input, report);
+    verdict = RunReadBack(command, state, host, options, input, report);
   } else if (state.deviceMode != DeviceMode::None && !options.force && !input.partName.empty() &&
              (fpga = ChainedFpga(state, found)) != nullptr &&
              !PartFits(input.partName, *fpga)) {
     report.Fail(PartRefusal(input.partName, *fpga));
-    code = EXIT_USAGE;
+    verdict = RunVerdict::Refused;
   } else if (command == Command::Prom && state.deviceMode == DeviceMode::Fpga) {
     report.Fail("the chain holds an FPGA alone, not a configuration PROM: use 'program' or "
                 "'fpga'");
-    code = EXIT_USAGE;
+    verdict = RunVerdict::Refused;
   } else {
     // 'fpga' on the PROM chain: a volatile load of the FPGA, the PROM in BYPASS.
-    result = command == Command::Fpga && state.deviceMode == DeviceMode::Prom
-                 ? DownloadFpgaFrom(state, host, input, FpgaChain::BehindProm)
-                 : DownloadIdentified(state, host, input);
-    code = ExitCode(result);
-    if (state.deviceMode == DeviceMode::Prom && command != Command::Fpga) {
-      ExplainPromReport(state, result, options.json, report);
-    }
-    const char* cause = FpgaCheckText(state.report.fpga);
-    if (result == DownloadResult::NotPresent) {
-      report.Fail("no supported device answered on the JTAG chain");
-    } else if (code == EXIT_FAILED && cause != nullptr) {
-      report.Fail(cause);
-    } else if (code == EXIT_FAILED) {
-      report.Note("DOWNLOAD FAILED !");
-    }
+    DownloadResult result = command == Command::Fpga && state.deviceMode == DeviceMode::Prom
+                                ? DownloadFpgaFrom(state, host, input, FpgaChain::BehindProm)
+                                : DownloadIdentified(state, host, input);
+    host.FinishProgress();
+    verdict = Explain(result, state.report, options.json, report);
   }
   if (command != Command::Detect) report.chain = JsonString(ChainText(state, found, fpga));
   host.FinishProgress();
   LinkClose(state.link);
-  if (result == DownloadResult::Interrupted) {
-    host.ShowVerdict(DownloadResult::Failed);
-    report.Fail("interrupted");
-  }
   if (!choice.FinishFiles(&error)) {
     // A lost trace or waveform must not pass for a complete run.
     report.Fail(error);
-    if (code == EXIT_COMPLETE) code = EXIT_USAGE;
+    if (verdict == RunVerdict::Complete) verdict = RunVerdict::Refused;
   }
-  return code;
+  return verdict;
 }
 
 }  // namespace
@@ -346,10 +296,11 @@ int main(int argc, char** argv) {
   torvane::cli::InstallStopSignals(torvane::cli::StderrIsTerminal());
   const auto start = std::chrono::steady_clock::now();
   torvane::cli::RunReport report;
-  int code = torvane::cli::Run(command, options, report);
+  torvane::RunVerdict verdict = torvane::cli::Run(command, options, report);
   if (options.json) {
     std::chrono::duration<double> taken = std::chrono::steady_clock::now() - start;
-    std::printf("%s\n", torvane::cli::RunJson(commandName, code, report, taken.count()).c_str());
+    std::printf("%s\n",
+                torvane::cli::RunJson(commandName, verdict, report, taken.count()).c_str());
   }
-  return code;
+  return torvane::cli::ExitCode(verdict, torvane::cli::StopSignal());
 }

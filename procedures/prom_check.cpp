@@ -53,6 +53,7 @@ bool ReadBackAndCompare(AppState& state, DialogHost& host,
     return false;
   }
   state.report.readBack = true;
+  state.report.blockBytes = prom.blockBytes;
   state.report.firstDifferentBlock = FirstDifferentBlock(image, expected, prom.blockBytes);
   if (state.report.firstDifferentBlock >= 0) {
     state.report.prom = PromCause::PromDiffers;

@@ -13,8 +13,6 @@
 
 namespace torvane {
 
-constexpr const char* TEXT_FILE_TOO_LARGE = "FILE TOO LARGE FOR PROM !";
-
 // After the download's finish: takes the PROM out of programming mode, sends CONFIG and
 // polls DONE; when DONE stays low (or state.verifyPromAfterDownload), reads back the
 // blocks of `written` and compares. Shows the verdict and fills state.report.

@@ -10,8 +10,6 @@
 
 namespace torvane {
 
-constexpr const char* TEXT_INTERFACE_NOT_PRESENT = "Interface not present !";
-
 // Closes the handle, even when the last open failed (the driver answers for a stale
 // handle), then identifies the chain.
 IdentifyResult Reconnect(AppState& state, DialogHost& host);

@@ -1,5 +1,5 @@
-// The end of every download: the operation status texts and the verdict box, decided on
-// what the adapter (and, after a configuration, the FPGA itself) reports.
+// The end of every download: the verdict box, decided on what the adapter (and, after a
+// configuration, the FPGA itself) reports.
 #pragma once
 
 #include <cstddef>
@@ -9,15 +9,6 @@
 #include "procedures/fpga_status.h"
 
 namespace torvane {
-
-constexpr size_t STATUS_MESSAGE_COUNT = 20;
-constexpr size_t STATUS_MESSAGE_SIZE = 60;
-extern const char STATUS_MESSAGES[STATUS_MESSAGE_COUNT][STATUS_MESSAGE_SIZE];
-constexpr size_t STATUS_COMPLETE = 0;
-constexpr size_t STATUS_FAILED = 18;
-
-// One line naming what went wrong; null for NotChecked and Configured.
-const char* FpgaCheckText(FpgaCheck check);
 
 // The verdict of a configuration: waits, queries the receive count, reads DONE and INIT
 // through `chain` (recording what it found in state.report), shows the verdict box and
