@@ -1,42 +1,17 @@
 #include "cli/bit_info.h"
 
-#include <functional>
+#include "cli/plan.h"
 
 namespace torvane::cli {
 
 namespace {
 
-// Each chain the tool loads, from the part table: every FPGA alone, then every FPGA
-// behind every PROM.
-void ForEachChain(const std::function<void(const std::string&, const Part&, const Part*)>& visit) {
-  for (const Part& fpga : Parts()) {
-    if (fpga.family == PartFamily::Fpga) visit(std::string(fpga.name) + " alone", fpga, nullptr);
-  }
-  for (const Part& prom : Parts()) {
-    if (prom.family != PartFamily::Prom) continue;
-    for (const Part& fpga : Parts()) {
-      if (fpga.family == PartFamily::Fpga) {
-        visit(std::string(fpga.name) + " and PROM", fpga, &prom);
-      }
-    }
-  }
+// What 'program' does with `file` on `chain`, as one phrase.
+std::string ProgramPlan(const BitFile& file, const ChainParts& chain) {
+  return PlanText(PlanFor(file, chain, Command::Program, /*force=*/false));
 }
 
 }  // namespace
-
-std::string PartRefusal(const std::string& headerPart, const Part& fpga) {
-  return "the file is a design for " + headerPart + " but the chain holds an " + fpga.name +
-         ": refusing to send it (--force sends it anyway)";
-}
-
-std::string ProgramPlan(const BitFile& file, const Part& fpga, const Part* prom) {
-  if (!PartFits(file.partName, fpga)) {
-    return std::string("refused: the design is for ") + file.partName + ", not the " + fpga.name;
-  }
-  if (!prom) return "configures the FPGA (volatile)";
-  if (!PromFits(*prom, file.data.size())) return "refused: the data is larger than the PROM";
-  return "erases and programs the PROM ('fpga' configures only the FPGA, volatile)";
-}
 
 void PrintBitInfo(const BitFile& file, std::FILE* out) {
   std::fprintf(out, "design: %s\npart: %s\ndate: %s\ntime: %s\n", file.designName.c_str(),
@@ -49,16 +24,17 @@ void PrintBitInfo(const BitFile& file, std::FILE* out) {
                  static_cast<unsigned>(file.declaredLength), length);
   }
   std::fprintf(out, "\n");
-  ForEachChain([&](const std::string& chain, const Part& fpga, const Part* prom) {
-    std::fprintf(out, "program on %s: %s\n", chain.c_str(), ProgramPlan(file, fpga, prom).c_str());
-  });
+  for (const ChainParts& chain : LoadableChains()) {
+    std::fprintf(out, "program on %s: %s\n", ChainName(chain).c_str(),
+                 ProgramPlan(file, chain).c_str());
+  }
 }
 
 JsonObject BitInfoJson(const BitFile& file) {
   JsonObject plans;
-  ForEachChain([&](const std::string& chain, const Part& fpga, const Part* prom) {
-    plans.Text(chain.c_str(), ProgramPlan(file, fpga, prom));
-  });
+  for (const ChainParts& chain : LoadableChains()) {
+    plans.Text(ChainName(chain).c_str(), ProgramPlan(file, chain));
+  }
   JsonObject info;
   info.Text("design", file.designName)
       .TextOrNull("part", file.partName)

@@ -19,19 +19,10 @@ DownloadResult DownloadIdentified(AppState& state, DialogHost& host) {
     case DeviceMode::None:
       break;
   }
-  host.ShowError(MessageOwner::Dialog, TEXT_INTERFACE_NOT_PRESENT);
-  return DownloadResult::NotPresent;
+  return ShowNotPresent(host);
 }
 
-DownloadResult DownloadIdentified(AppState& state, DialogHost& host, const BitFile& file) {
-  switch (state.deviceMode) {
-    case DeviceMode::Fpga:
-      return DownloadFpgaFrom(state, host, file);
-    case DeviceMode::Prom:
-      return DownloadPromFrom(state, host, file);
-    case DeviceMode::None:
-      break;
-  }
+DownloadResult ShowNotPresent(DialogHost& host) {
   host.ShowError(MessageOwner::Dialog, TEXT_INTERFACE_NOT_PRESENT);
   return DownloadResult::NotPresent;
 }

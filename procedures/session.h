@@ -3,7 +3,6 @@
 // the last identification chose.
 #pragma once
 
-#include "bitfile/bit_file.h"
 #include "procedures/app_state.h"
 #include "procedures/dialog_host.h"
 #include "procedures/identify.h"
@@ -18,7 +17,8 @@ IdentifyResult Reconnect(AppState& state, DialogHost& host);
 // been identified yet) it shows "Interface not present !" and returns NotPresent.
 // The selected path is loaded first, its refusal shown as a box.
 DownloadResult DownloadIdentified(AppState& state, DialogHost& host);
-// The same with a file the front-end has already loaded.
-DownloadResult DownloadIdentified(AppState& state, DialogHost& host, const BitFile& file);
+// Nothing was identified to download to: shows "Interface not present !" and returns
+// NotPresent.
+DownloadResult ShowNotPresent(DialogHost& host);
 
 }  // namespace torvane
