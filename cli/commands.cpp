@@ -5,8 +5,8 @@
 #include <string>
 
 #include "cli/bit_info.h"
-#include "cli/cable.h"
-#include "cli/cable_choice.h"
+#include "cable/cable.h"
+#include "cable/cable_choice.h"
 #include "cli/chain_listing.h"
 #include "cli/command_run.h"
 #include "cli/prom_file.h"

@@ -1,7 +1,7 @@
-#include "cli/cable.h"
+#include "cable/cable.h"
 #include "platform/d2xx_library.h"
 
-namespace torvane::cli {
+namespace torvane {
 
 std::unique_ptr<Adapter> MakeCable(std::string*, const std::string& serial) {
   auto cable = LoadD2xxAdapter(D2XX_LIBRARY_NAME);
@@ -36,4 +36,4 @@ const char* CableRemedy(OpenProblem problem) {
   return nullptr;
 }
 
-}  // namespace torvane::cli
+}  // namespace torvane

@@ -1,7 +1,7 @@
-#include "cli/cable.h"
+#include "cable/cable.h"
 #include "link/libftdi_adapter.h"
 
-namespace torvane::cli {
+namespace torvane {
 
 std::unique_ptr<Adapter> MakeCable(std::string*, const std::string& serial) {
   auto cable = std::make_unique<LibftdiAdapter>();
@@ -37,4 +37,4 @@ const char* CableRemedy(OpenProblem problem) {
   return nullptr;
 }
 
-}  // namespace torvane::cli
+}  // namespace torvane
