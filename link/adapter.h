@@ -64,7 +64,7 @@ class Adapter {
   // needs the time to pass, a simulated board runs in its own time and returns at once.
   virtual void Wait(uint32_t milliseconds);
 
-  // Why the last Open failed: NONE and an empty text after a successful one, and from
+  // Why the last Open failed: None and an empty text after a successful one, and from
   // backends that cannot tell (a simulated board).
   virtual OpenProblem LastOpenProblemKind() const { return OpenProblem::None; }
   virtual const char* LastOpenProblem() const { return ""; }

@@ -123,7 +123,7 @@ int LibftdiAdapter::Open(const char* description, AdapterHandle* handle) {
       ftdi_list_free(&list);
       if (serial) {
         Fail(OpenProblem::NotAttached, "no FT232R with the serial number '" + serial_ +
-                                            "' is attached" + detail, 0);
+                                           "' is attached" + detail, 0);
       } else if (attached > 0) {
         Fail(OpenProblem::NoMatchingDescription,
              "an FT232R is attached, but none with the description \"" +

@@ -158,9 +158,9 @@ DownloadResult DownloadPromFrom(AppState& state, DialogHost& host, const BitFile
   RunWait(link, host, PROGRESS_PHASE);
   SendTables(link, {MakeTable(VEC_TAP_RESET), MakeTable(VEC_ISC_ENABLE)});
 
-  // The blocks as programmed, also for the read-back. A short block is the last: data of
-  // an exact multiple of the block size gets one more block of 0xFF, as a reader that
-  // notices the end of the file only by meeting it would, unless the flash is full.
+  // The blocks as programmed, also for the read-back: one more block of 0xFF after data
+  // that ends on a block boundary, as a reader that notices the end of the file only by
+  // meeting it would.
   const std::vector<uint8_t> written = PromImage(prom, data);
   std::vector<PinVector> vectors(8 * size_t{prom.blockBytes});
   for (size_t first = 0; first < written.size(); first += prom.blockBytes) {

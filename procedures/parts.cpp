@@ -8,13 +8,15 @@ namespace torvane {
 
 namespace {
 
+// idcode, mask, name, family, IR length, device line; bitstream IDCODE, header part;
+// block bytes, block count.
 const Part PARTS[] = {
-    {IDCODE_XC3S200, IDCODE_PART_MASK, "XC3S200", PartFamily::Fpga, FPGA_IR_LENGTH, "Download FPGA XC3S200",
-     IDCODE_XC3S200, "3s200", 0, 0},
-    {IDCODE_XC3S400, IDCODE_PART_MASK, "XC3S400", PartFamily::Fpga, FPGA_IR_LENGTH, "Download FPGA XC3S400",
-     IDCODE_XC3S400, "3s400", 0, 0},
-    {IDCODE_PROM_XCF02S, IDCODE_PART_MASK, "XCF02S", PartFamily::Prom, PROM_IR_LENGTH, "Download PROM", 0,
-     nullptr, 512, 512},
+    {IDCODE_XC3S200, IDCODE_PART_MASK, "XC3S200", PartFamily::Fpga, FPGA_IR_LENGTH,
+     "Download FPGA XC3S200", IDCODE_XC3S200, "3s200", 0, 0},
+    {IDCODE_XC3S400, IDCODE_PART_MASK, "XC3S400", PartFamily::Fpga, FPGA_IR_LENGTH,
+     "Download FPGA XC3S400", IDCODE_XC3S400, "3s400", 0, 0},
+    {IDCODE_PROM_XCF02S, IDCODE_PART_MASK, "XCF02S", PartFamily::Prom, PROM_IR_LENGTH,
+     "Download PROM", 0, nullptr, 512, 512},  // 2 Mbit
 };
 
 }  // namespace

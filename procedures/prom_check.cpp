@@ -115,8 +115,8 @@ DownloadResult VerifyProm(AppState& state, DialogHost& host, const BitFile& file
     state.report.prom = FailureCause(state.link, failedBefore);
     return DownloadResult::Failed;
   }
-  return ReadBackAndCompare(state, host, PromImage(prom, file.data)) ? DownloadResult::Complete
-                                                   : DownloadResult::Failed;
+  bool equal = ReadBackAndCompare(state, host, PromImage(prom, file.data));
+  return equal ? DownloadResult::Complete : DownloadResult::Failed;
 }
 
 bool ReadProm(AppState& state, DialogHost& host, std::vector<uint8_t>* image) {

@@ -98,7 +98,8 @@ TEST_F(PromCheck, WithoutTheBootTheReadBackDecides) {
   EXPECT_TRUE(state_.report.readBack);
   EXPECT_EQ(state_.report.firstDifferentBlock, -1);
   EXPECT_FALSE(fpga().done());
-  uint32_t blocks = static_cast<uint32_t>(PartDataSize(BitPart::Xc3s200) / sim::Prom::BLOCK_BYTES + 1);
+  uint32_t blocks =
+      static_cast<uint32_t>(PartDataSize(BitPart::Xc3s200) / sim::Prom::BLOCK_BYTES + 1);
   EXPECT_EQ(prom().reads(), blocks);
   EXPECT_EQ(host_.positions.back(), 99u);  // the bar stays where the download left it
   EXPECT_EQ(host_.readBack.back(), std::make_pair(blocks, blocks));
