@@ -44,7 +44,7 @@ const char* FileName(BenchFile which) {
 BitstreamOptions FileOptions(BenchFile which) {
   BitstreamOptions options;
   options.seed = 7;
-  options.part = which == BenchFile::Xc3s200 ? BitPart::XC3S200 : BitPart::XC3S400;
+  options.part = which == BenchFile::Xc3s200 ? BitPart::Xc3s200 : BitPart::Xc3s400;
   if (which == BenchFile::PromImage) options.dataSize = PROM_IMAGE_BYTES;
   return options;
 }

@@ -10,6 +10,7 @@
 #include "procedures/download_prom.h"
 #include "procedures/prom_check.h"
 #include "sim/board.h"
+#include "sim/prom.h"
 
 namespace torvane::bench {
 namespace {
@@ -46,7 +47,8 @@ void BM_ReadPromSim_Full(benchmark::State& state) {
   double calls = static_cast<double>(writes + reads) / runs;
   state.SetBytesProcessed(static_cast<int64_t>(bytes));
   state.counters["adapter_bytes"] = perRun;
-  state.counters["bytes_per_bit_read"] = perRun / (8.0 * PROM_CAPACITY_BYTES);
+  const double bits = 8.0 * sim::Prom::BLOCK_BYTES * sim::Prom::BLOCK_COUNT;
+  state.counters["bytes_per_bit_read"] = perRun / bits;
   state.counters["writes"] = static_cast<double>(writes) / runs;
   state.counters["reads"] = static_cast<double>(reads) / runs;
   state.counters["wire_s"] = perRun / WIRE_BYTES_PER_S + calls * ROUND_TRIP_S;

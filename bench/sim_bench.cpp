@@ -64,7 +64,7 @@ void RunStream(benchmark::State& state, sim::BoardKind kind, const std::vector<u
 
 void BM_SimConfigStream(benchmark::State& state) {
   std::vector<uint8_t> bytes = ExpandedData(WRITE_BYTES);
-  RunStream(state, sim::BoardKind::Xc3s400, bytes, ENTER_CFG_IN, sizeof ENTER_CFG_IN);
+  RunStream(state, sim::BoardKind::Xc3s400, bytes, ENTER_CFG_IN, TableSize(ENTER_CFG_IN));
 }
 BENCHMARK(BM_SimConfigStream);
 
@@ -74,7 +74,7 @@ void BM_SimIdleStreamPromChain(benchmark::State& state) {
   std::vector<PinVector> idle(WRITE_BYTES / 2, 0x00);
   ExpandInto(idle.data(), idle.size(), bytes.data());
   constexpr PinVector TO_IDLE[6] = {0x08, 0x08, 0x08, 0x08, 0x08, 0x00};
-  RunStream(state, sim::BoardKind::Prom400, bytes, TO_IDLE, sizeof TO_IDLE);
+  RunStream(state, sim::BoardKind::Prom400, bytes, TO_IDLE, TableSize(TO_IDLE));
 }
 BENCHMARK(BM_SimIdleStreamPromChain);
 

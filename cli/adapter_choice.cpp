@@ -3,8 +3,8 @@
 #include <filesystem>
 #include <system_error>
 
-#include "cli/cable.h"
-#include "cli/cable_choice.h"
+#include "cable/cable.h"
+#include "cable/cable_choice.h"
 #include "link/adapter_link.h"
 #include "link/recorder.h"
 #include "link/vcd_writer.h"

@@ -16,7 +16,7 @@ constexpr const char* WIRING_HINT =
 void PrintChainListing(const ChainListing& listing, std::FILE* out) {
   if (listing.count > 0) std::fprintf(out, "JTAG chain, TDI to TDO:\n");
   for (size_t i = 0; i < listing.count; ++i) {
-    const ChainPart* part = FindChainPart(listing.idcodes[i]);
+    const Part* part = FindPart(listing.idcodes[i]);
     unsigned position = static_cast<unsigned>(i + 1);
     if (part) {
       std::fprintf(out, "  %u  0x%08X  %-8s IR %d\n", position, listing.idcodes[i], part->name,
@@ -30,7 +30,7 @@ void PrintChainListing(const ChainListing& listing, std::FILE* out) {
 std::string ChainJson(const ChainListing& listing) {
   std::vector<std::string> devices;
   for (size_t i = 0; i < listing.count; ++i) {
-    const ChainPart* part = FindChainPart(listing.idcodes[i]);
+    const Part* part = FindPart(listing.idcodes[i]);
     char code[16];
     std::snprintf(code, sizeof code, "0x%08X", listing.idcodes[i]);
     JsonObject device;
@@ -61,10 +61,10 @@ std::string ChainProblem(ChainRead result) {
   return std::string();
 }
 
-const ChainPart* ChainFpga(const ChainListing& listing) {
+const Part* ChainFpga(const ChainListing& listing) {
   for (size_t i = 0; i < listing.count; ++i) {
-    const ChainPart* part = FindChainPart(listing.idcodes[i]);
-    if (part && part->bitPart) return part;
+    const Part* part = FindPart(listing.idcodes[i]);
+    if (part && part->family == PartFamily::Fpga) return part;
   }
   return nullptr;
 }

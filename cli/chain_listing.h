@@ -6,6 +6,7 @@
 #include <string>
 
 #include "procedures/chain_scan.h"
+#include "procedures/parts.h"
 
 namespace torvane::cli {
 
@@ -20,6 +21,6 @@ std::string ChainJson(const ChainListing& listing);
 std::string ChainProblem(ChainRead result);
 
 // The FPGA the chain holds, the one nearest TDI that the tool knows; null if none.
-const ChainPart* ChainFpga(const ChainListing& listing);
+const Part* ChainFpga(const ChainListing& listing);
 
 }  // namespace torvane::cli

@@ -7,8 +7,10 @@
 #include <algorithm>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "tests/support/cli_process.h"
+#include "tests/support/json_value.h"
 #include "tests/support/scratch_dir.h"
 #include "tools/make_bitstream.h"
 
@@ -118,19 +120,31 @@ bool BlockWritten(const std::string& trace) {
 }
 
 // SIGINT once the trace shows a block written: the run stops at the next block boundary,
-// releases the lines, closes the cable, and says so. A second signal ends it at once.
+// releases the lines, closes the cable, and says so, with no verdict: the download did not
+// end. --json says failed, interrupted. A second signal ends it at once.
 TEST_F(CliStopTest, ASignalStopsTheDownloadBetweenBlocks) {
   const std::string bit = Design("d.bit", 100);
-  {
-    CliChild child({"--board", "sim:prom", "--trace", "/dev/stdout", "program", bit},
-                   dir.Path("err.txt"));
+  for (bool json : {false, true}) {
+    std::vector<std::string> arguments = {"--board", "sim:prom", "--trace", "/dev/stdout",
+                                          "program", bit};
+    if (json) arguments.insert(arguments.begin(), "--json");
+    CliChild child(arguments, dir.Path("err.txt"));
     ASSERT_TRUE(child.ReadUntil(BlockWritten));
-    child.Signal(SIGINT);
-    EXPECT_EQ(child.Finish(), 128 + SIGINT) << child.err;
-    const std::string ending = "\nwrite FF\nclose\nDOWNLOAD FAILED !\n";
-    ASSERT_GE(child.out.size(), ending.size());
-    EXPECT_EQ(child.out.substr(child.out.size() - ending.size()), ending);
+    child.Signal(json ? SIGTERM : SIGINT);
+    EXPECT_EQ(child.Finish(), 128 + (json ? SIGTERM : SIGINT)) << child.err;
+    const std::string ending = "\nwrite FF\nclose\n";
+    size_t end = child.out.rfind(ending);
+    ASSERT_NE(end, std::string::npos) << json;
+    std::string after = child.out.substr(end + ending.size());
     EXPECT_NE(child.err.find("torvane-cli: interrupted"), std::string::npos) << child.err;
+    if (!json) {
+      EXPECT_EQ(after, "");
+      continue;
+    }
+    testing::JsonValue object;
+    ASSERT_TRUE(testing::JsonReader(after).ReadWhole(&object)) << after;
+    EXPECT_EQ(object["verdict"].text, "failed");
+    EXPECT_EQ(object["cause"].text, "interrupted");
   }
   {
     CliChild child({"--board", "sim:prom", "--trace", "/dev/stdout", "program", bit},

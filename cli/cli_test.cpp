@@ -17,6 +17,7 @@
 #include "sim/board.h"
 #include "sim/dll/board_choice.h"
 #include "sim/prom.h"
+#include "tests/support/bit_file_edits.h"
 #include "tests/support/cli_process.h"
 #include "tests/support/json_value.h"
 #include "tests/support/recording_host.h"
@@ -33,6 +34,7 @@ using testing::RunCli;
 using testing::RunProgram;
 using testing::RunShell;
 using testing::WINDOWS_BUILD;
+using testing::WithoutPart;
 
 class CliTest : public ::testing::Test {
  protected:
@@ -238,16 +240,6 @@ TEST_F(CliTest, InputProblemsStopTheRunBeforeAnyTraffic) {
   }
 }
 
-// A design for a part without its name in the header ('b' field empty).
-std::vector<uint8_t> WithoutPart(std::vector<uint8_t> bytes) {
-  size_t b = 13 + 3 + (size_t{bytes[14]} << 8 | bytes[15]);
-  size_t length = size_t{bytes[b + 1]} << 8 | bytes[b + 2];
-  bytes.erase(bytes.begin() + static_cast<std::ptrdiff_t>(b + 3),
-              bytes.begin() + static_cast<std::ptrdiff_t>(b + 3 + length));
-  bytes[b + 1] = bytes[b + 2] = 0;
-  return bytes;
-}
-
 size_t CountWrites(const std::string& trace) {
   size_t writes = 0;
   std::istringstream lines(trace);
@@ -261,7 +253,7 @@ size_t CountWrites(const std::string& trace) {
 // header without a part is not refused for that.
 TEST_F(CliTest, TheHeadersPartMustBeTheChainsFpga) {
   BitstreamOptions s400;
-  s400.part = BitPart::XC3S400;
+  s400.part = BitPart::Xc3s400;
   ASSERT_TRUE(WriteBitFile(dir.Path("s400.bit").c_str(), s400));
   dir.Write("nopart.bit", WithoutPart(MakeBitFile(s400)));
   const std::string trace = dir.Path("t.txt");
@@ -291,7 +283,7 @@ TEST_F(CliTest, TheHeadersPartMustBeTheChainsFpga) {
 
 TEST_F(CliTest, InfoDescribesTheFileAndWhatProgramWouldDo) {
   BitstreamOptions s400;
-  s400.part = BitPart::XC3S400;
+  s400.part = BitPart::Xc3s400;
   dir.Write("nopart.bit", WithoutPart(MakeBitFile(s400)));
   BitstreamOptions truncated;
   truncated.defect = BitDefect::TruncatedHeader;
@@ -303,7 +295,7 @@ TEST_F(CliTest, InfoDescribesTheFileAndWhatProgramWouldDo) {
   for (const char* line : {"design: torvane_test\n", "part: 3s200ft256\n",
                            "data length: 130952 bytes\n",
                            "program on XC3S200 alone: configures the FPGA",
-                           "program on XC3S400 alone: refused: the design is for 3s200ft256",
+                           "program on XC3S400 alone: refused: the file is a design for 3s200ft256",
                            "program on XC3S200 and PROM: erases and programs the PROM",
                            "program on XC3S400 and PROM: refused"}) {
     EXPECT_NE(good.out.find(line), std::string::npos) << line << "\n" << good.out;
@@ -354,7 +346,7 @@ TEST_F(CliTest, JsonResultsInAnyOptionOrder) {
     std::string cause;  // a part of it, also on standard error; empty: null
   };
   BitstreamOptions s400;
-  s400.part = BitPart::XC3S400;
+  s400.part = BitPart::Xc3s400;
   ASSERT_TRUE(WriteBitFile(dir.Path("s400.bit").c_str(), s400));
   const Case cases[] = {
       {"fpga --json " + Bit("s200.bit") + " --board sim:prom", 0, "complete", "XC3S200 and PROM",

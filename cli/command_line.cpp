@@ -1,49 +1,22 @@
-// The CLI11 set-up: the program's options, one subcommand per command (from a small table)
+// The CLI11 set-up: the program's options, one subcommand per entry of the command table
 // and the footer that the help ends with.
 #include "cli/command_line.h"
 
 #include <CLI/CLI.hpp>
 
+#include "cli/commands.h"
 #include "sim/board.h"
 
 namespace torvane::cli {
 namespace {
 
-enum class Operand { None, File, Out };
-
-struct CommandEntry {
-  const char* name;
-  Command command;
-  Operand operand;
-  bool verifyFlag;  // --verify: a read-back after programming the PROM
-  const char* description;
-};
-
-constexpr CommandEntry COMMANDS[] = {
-    {"detect", Command::Detect, Operand::None, false,
-     "identify the JTAG chain, print the two status lines and list every device"},
-    {"program", Command::Program, Operand::File, true,
-     "load FILE into what the chain holds (FPGA or PROM)"},
-    {"fpga", Command::Fpga, Operand::File, false,
-     "configure the FPGA from FILE (volatile), alone or behind the PROM (left as it is)"},
-    {"prom", Command::Prom, Operand::File, true, "program the configuration PROM from FILE"},
-    {"verify", Command::Verify, Operand::File, false,
-     "read the PROM back and compare it with FILE; exit 0 when equal, 1 when not"},
-    {"read", Command::Read, Operand::Out, false,
-     "read the PROM's 262,144 bytes to OUT (written whole or not at all)"},
-    {"info", Command::Info, Operand::File, false,
-     "print FILE's header and what program would do with it on each chain"},
-    {"cables", Command::Cables, Operand::None, false,
-     "list the attached FT232R chips: description, serial number, whether each can be "
-     "opened"},
-};
-
 constexpr const char* FOOTER =
     "Exit codes: 0 complete (detect: a supported device found), 1 device or download failure,\n"
     "2 usage or file error, 128+N stopped by signal N (SIGINT 130, SIGTERM 143, SIGHUP 129).\n\n"
     "SIGINT, SIGTERM or SIGHUP stops a download at its next safe point (between FPGA chunks\n"
-    "or PROM blocks): the PROM leaves programming mode, the lines are released and the\n"
-    "verdict is DOWNLOAD FAILED !. A second signal ends the program at once.\n\n"
+    "or PROM blocks): the PROM leaves programming mode and the lines are released. No\n"
+    "verdict is printed; standard error says 'interrupted', and --json gives the verdict\n"
+    "failed with the cause interrupted. A second signal ends the program at once.\n\n"
     "--trace and --vcd name a regular file (written beside it, then renamed into place),\n"
     "/dev/stdout or /dev/stderr.\n\n"
     "A refusal (a design for another part, two cables and none named) also exits 2.\n"
@@ -115,7 +88,7 @@ int ParseCommandLine(int argc, const char* const* argv, Options* options, Comman
   const CLI::Validator named(
       [](std::string& name) { return name.empty() ? std::string("an empty name is no file") : ""; },
       "");
-  for (const CommandEntry& entry : COMMANDS) {
+  for (const CommandEntry& entry : Commands()) {
     CLI::App* sub = app.add_subcommand(entry.name, entry.description);
     if (entry.operand == Operand::File) {
       sub->add_option("FILE", options->file, "the .bit file")->required()->check(named);

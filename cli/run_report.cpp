@@ -13,22 +13,39 @@ void RunReport::Note(const std::string& text) {
   if (cause.empty()) cause = text;
 }
 
-const char* VerdictWord(int exitCode) {
-  switch (exitCode) {
-    case 0:
-      return "complete";
-    case 1:
-      return "failed";
-    default:
-      return "refused";
+int ExitCode(RunVerdict verdict, int stopSignal) {
+  switch (verdict) {
+    case RunVerdict::Complete:
+      return 0;
+    case RunVerdict::Failed:
+      return 1;
+    case RunVerdict::Refused:
+      return 2;
+    case RunVerdict::Interrupted:
+      return 128 + stopSignal;
   }
+  return 1;
 }
 
-std::string RunJson(const char* command, int exitCode, const RunReport& report, double seconds) {
+const char* VerdictWord(RunVerdict verdict) {
+  switch (verdict) {
+    case RunVerdict::Complete:
+      return "complete";
+    case RunVerdict::Refused:
+      return "refused";
+    case RunVerdict::Failed:
+    case RunVerdict::Interrupted:
+      break;
+  }
+  return "failed";
+}
+
+std::string RunJson(const char* command, RunVerdict verdict, const RunReport& report,
+                    double seconds) {
   JsonObject object;
   object.Text("command", command)
-      .Text("verdict", VerdictWord(exitCode))
-      .TextOrNull("cause", report.cause)
+      .Text("verdict", VerdictWord(verdict))
+      .TextOrNull("cause", verdict == RunVerdict::Interrupted ? TEXT_INTERRUPTED : report.cause)
       .Json("chain", report.chain)
       .Members(report.details)
       .Seconds("seconds", seconds);

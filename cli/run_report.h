@@ -6,6 +6,7 @@
 #include <string>
 
 #include "cli/json_writer.h"
+#include "procedures/outcome.h"
 
 namespace torvane::cli {
 
@@ -20,10 +21,15 @@ struct RunReport {
   void Note(const std::string& text);
 };
 
-// "complete" for exit code 0, "failed" for 1, "refused" for 2 (nothing or not all sent).
-const char* VerdictWord(int exitCode);
+// The exit code of a run: 0 complete, 1 failed, 2 refused (nothing or not all sent),
+// 128 + N when stop signal N interrupted it.
+int ExitCode(RunVerdict verdict, int stopSignal);
+// "complete", "failed" or "refused"; an interrupted run failed.
+const char* VerdictWord(RunVerdict verdict);
 
-// The object: command, verdict, cause, chain, the details, seconds.
-std::string RunJson(const char* command, int exitCode, const RunReport& report, double seconds);
+// The object: command, verdict, cause, chain, the details, seconds. An interrupted run's
+// cause is "interrupted", whatever was named before.
+std::string RunJson(const char* command, RunVerdict verdict, const RunReport& report,
+                    double seconds);
 
 }  // namespace torvane::cli

@@ -8,10 +8,12 @@ namespace {
 constexpr int BAR_WIDTH = 40;
 }  // namespace
 
-TerminalHost::TerminalHost(bool quiet, bool progressIsTerminal)
-    : quiet_(quiet), terminal_(progressIsTerminal) {}
+TerminalHost::TerminalHost(bool quiet, bool progressIsTerminal, bool json, RunReport* report)
+    : quiet_(quiet), terminal_(progressIsTerminal), json_(json), report_(report) {}
 
-void TerminalHost::SetStatusLine(StatusLine, const char* text) { std::printf("%s\n", text); }
+void TerminalHost::SetStatusLine(StatusLine, const char* text) {
+  if (!quiet_ && !json_) std::printf("%s\n", text);
+}
 
 void TerminalHost::SetProgressRange(uint32_t minimum, uint32_t maximum) {
   FinishProgress();
@@ -57,10 +59,12 @@ void TerminalHost::FinishProgress() {
 void TerminalHost::ShowError(MessageOwner, const char* text) {
   FinishProgress();
   std::fprintf(stderr, "%s: %s\n", ERROR_CAPTION, text);
+  if (report_) report_->Note(text);
 }
 
 void TerminalHost::ShowVerdict(DownloadResult result) {
   FinishProgress();
+  if (json_) return;
   std::printf("%s\n", VerdictText(result));  // the verdict is the result: never hidden by --quiet
   std::fflush(stdout);
 }

@@ -1,18 +1,22 @@
 // The terminal's side of the dialog seam: status lines and the verdict on standard output,
-// error boxes on standard error, and a progress bar on standard error (a redrawn bar on a
-// terminal, plain lines otherwise, nothing when quiet).
+// error boxes on standard error (and as the run report's cause), and a progress bar on
+// standard error (a redrawn bar on a terminal, plain lines otherwise, nothing when quiet).
+// With --json standard output holds the JSON object alone: no status lines, no verdict.
 #pragma once
 
 #include <cstdint>
 #include <cstdio>
 
+#include "cli/run_report.h"
 #include "procedures/dialog_host.h"
 
 namespace torvane::cli {
 
 class TerminalHost : public DialogHost {
  public:
-  TerminalHost(bool quiet, bool progressIsTerminal);
+  // `report` (not owned, may be null) notes each error box as a cause.
+  TerminalHost(bool quiet, bool progressIsTerminal, bool json = false,
+               RunReport* report = nullptr);
 
   void SetStatusLine(StatusLine line, const char* text) override;
   void SetProgressRange(uint32_t minimum, uint32_t maximum) override;
@@ -28,6 +32,8 @@ class TerminalHost : public DialogHost {
  private:
   bool quiet_;
   bool terminal_;
+  bool json_;
+  RunReport* report_;
   uint32_t minimum_ = 0;
   uint32_t maximum_ = 100;
   int lastPercent_ = -1;

@@ -41,10 +41,10 @@ struct Files {
       bool raw;
       BitDefect defect;
     };
-    const Made made[] = {{"s200.bit", BitPart::XC3S200, 1500, false, BitDefect::None},
-                         {"s400.bit", BitPart::XC3S400, 1500, false, BitDefect::None},
-                         {"raw.bit", BitPart::XC3S200, 1100, true, BitDefect::None},
-                         {"bad.bit", BitPart::XC3S200, 64, true, BitDefect::MissingKey}};
+    const Made made[] = {{"s200.bit", BitPart::Xc3s200, 1500, false, BitDefect::None},
+                         {"s400.bit", BitPart::Xc3s400, 1500, false, BitDefect::None},
+                         {"raw.bit", BitPart::Xc3s200, 1100, true, BitDefect::None},
+                         {"bad.bit", BitPart::Xc3s200, 64, true, BitDefect::MissingKey}};
     for (const Made& m : made) {
       BitstreamOptions options;
       options.part = m.part;

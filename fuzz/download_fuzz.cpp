@@ -46,7 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (path.empty() || path.size() >= PATH_CAPACITY) return 0;
   fuzz::Session session(sim::BoardKind::Xc3s200, path);
   sim::Board& board = *session.board;
-  if (session.state.deviceMode != DEVICE_FPGA) std::abort();
+  if (session.state.deviceMode != DeviceMode::Fpga) std::abort();
   if (running) {
     if (DownloadFpgaFrom(session.state, session.host, EarlierDesign()) != DownloadResult::Complete ||
         !board.fpga()->done()) {

@@ -20,7 +20,8 @@ namespace {
 
 constexpr size_t CHOICE_BYTES = 4;
 
-enum Fault : uint8_t { NO_FAULT, FAILING_WRITE, PULLED_CABLE, FAILING_STATUS, FAULT_KINDS };
+enum class Fault { None, FailingWrite, PulledCable, FailingStatus };
+constexpr uint8_t FAULT_KINDS = 4;
 
 }  // namespace
 
@@ -36,20 +37,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   fuzz::Session session(sim::BoardKind::Prom200, path);
   sim::Board& board = *session.board;
-  if (session.state.deviceMode != DEVICE_PROM) std::abort();
+  if (session.state.deviceMode != DeviceMode::Prom) std::abort();
   board.prom()->Fill(earlier);
   uint32_t writesBefore = static_cast<uint32_t>(board.writeSizes().size());
   switch (fault) {
-    case FAILING_WRITE:
+    case Fault::FailingWrite:
       board.faults().failWriteFrom = writesBefore + at;
       break;
-    case PULLED_CABLE:
+    case Fault::PulledCable:
       board.faults().unplugAfterWrites = writesBefore + at;
       break;
-    case FAILING_STATUS:
+    case Fault::FailingStatus:
       board.faults().failStatus = true;
       break;
-    default:
+    case Fault::None:
       break;
   }
 
@@ -66,9 +67,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     BitFile file;
     if (ParseBitFile(fileBytes, fileSize, &file) != BitFileError::None) std::abort();
     std::vector<uint8_t> expected = file.data;
-    expected.resize(PROM_CAPACITY_BYTES, 0xFF);
+    expected.resize(sim::Prom::BLOCK_BYTES * sim::Prom::BLOCK_COUNT, 0xFF);
     if (memory != expected) std::abort();
-    if (fault == FAILING_STATUS) std::abort();  // no answer from the adapter is no success
+    if (fault == Fault::FailingStatus) std::abort();  // no answer from the adapter is no success
   }
   LinkClose(session.state.link);
   return 0;

@@ -11,17 +11,15 @@ using AdapterHandle = void*;
 
 // Driver status codes. 0 is success; the others follow the vendor library's numbering
 // so that a status read from any backend means the same thing.
-enum AdapterStatus : int {
-  ADAPTER_OK = 0,
-  ADAPTER_INVALID_HANDLE = 1,
-  ADAPTER_DEVICE_NOT_FOUND = 2,
-  ADAPTER_DEVICE_NOT_OPENED = 3,
-  ADAPTER_IO_ERROR = 4,
-  ADAPTER_INSUFFICIENT_RESOURCES = 5,
-  ADAPTER_INVALID_PARAMETER = 6,
-  ADAPTER_INVALID_BAUD_RATE = 7,
-  ADAPTER_OTHER_ERROR = 17,
-};
+constexpr int ADAPTER_OK = 0;
+constexpr int ADAPTER_INVALID_HANDLE = 1;
+constexpr int ADAPTER_DEVICE_NOT_FOUND = 2;
+constexpr int ADAPTER_DEVICE_NOT_OPENED = 3;
+constexpr int ADAPTER_IO_ERROR = 4;
+constexpr int ADAPTER_INSUFFICIENT_RESOURCES = 5;
+constexpr int ADAPTER_INVALID_PARAMETER = 6;
+constexpr int ADAPTER_INVALID_BAUD_RATE = 7;
+constexpr int ADAPTER_OTHER_ERROR = 17;
 
 constexpr uint32_t OPEN_BY_SERIAL_NUMBER = 1;
 constexpr uint32_t OPEN_BY_DESCRIPTION = 2;
@@ -33,14 +31,14 @@ constexpr uint8_t BITMODE_SYNC_BITBANG = 4;
 // Why the last Open failed, in terms every backend can state, for a front-end to show or
 // log with a hint of what to do.
 enum class OpenProblem {
-  NONE,
-  DRIVER_MISSING,           // the driver library the backend loads is not installed
-  USB_UNAVAILABLE,          // the USB library could not start
-  NOT_ATTACHED,             // no FT232R (0403:6001) on any bus
-  NO_MATCHING_DESCRIPTION,  // FT232Rs attached, none with the description asked for
-  NO_PERMISSION,            // the user may not open the USB device (udev rule missing)
-  DEVICE_BUSY,              // the serial port driver or another program holds it
-  OTHER,
+  None,
+  DriverMissing,          // the driver library the backend loads is not installed
+  UsbUnavailable,         // the USB library could not start
+  NotAttached,            // no FT232R (0403:6001) on any bus
+  NoMatchingDescription,  // FT232Rs attached, none with the description asked for
+  NoPermission,           // the user may not open the USB device (udev rule missing)
+  DeviceBusy,             // the serial port driver or another program holds it
+  Other,
 };
 
 class Adapter {
@@ -66,9 +64,9 @@ class Adapter {
   // needs the time to pass, a simulated board runs in its own time and returns at once.
   virtual void Wait(uint32_t milliseconds);
 
-  // Why the last Open failed: NONE and an empty text after a successful one, and from
+  // Why the last Open failed: None and an empty text after a successful one, and from
   // backends that cannot tell (a simulated board).
-  virtual OpenProblem LastOpenProblemKind() const { return OpenProblem::NONE; }
+  virtual OpenProblem LastOpenProblemKind() const { return OpenProblem::None; }
   virtual const char* LastOpenProblem() const { return ""; }
 };
 

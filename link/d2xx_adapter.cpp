@@ -59,7 +59,7 @@ D2xxAdapter::D2xxAdapter(const D2xxFunctions* functions) {
 int D2xxAdapter::Open(const char* description, AdapterHandle* handle) {
   *handle = nullptr;
   if (!hasDriver_) {
-    problem_ = OpenProblem::DRIVER_MISSING;
+    problem_ = OpenProblem::DriverMissing;
     return ADAPTER_DEVICE_NOT_FOUND;
   }
   // The driver takes the description through an untyped argument and never writes to it.
@@ -70,17 +70,17 @@ int D2xxAdapter::Open(const char* description, AdapterHandle* handle) {
                                        handle));
   switch (status) {
     case ADAPTER_OK:
-      problem_ = OpenProblem::NONE;
+      problem_ = OpenProblem::None;
       break;
     case ADAPTER_DEVICE_NOT_FOUND:
-      problem_ = OpenProblem::NOT_ATTACHED;
+      problem_ = OpenProblem::NotAttached;
       break;
     case ADAPTER_DEVICE_NOT_OPENED:
       // The driver cannot open a chip whose serial port another program holds.
-      problem_ = OpenProblem::DEVICE_BUSY;
+      problem_ = OpenProblem::DeviceBusy;
       break;
     default:
-      problem_ = OpenProblem::OTHER;
+      problem_ = OpenProblem::Other;
       break;
   }
   return status;
@@ -88,13 +88,13 @@ int D2xxAdapter::Open(const char* description, AdapterHandle* handle) {
 
 const char* D2xxAdapter::LastOpenProblem() const {
   switch (problem_) {
-    case OpenProblem::DRIVER_MISSING:
+    case OpenProblem::DriverMissing:
       return "the FT232R's driver library (ftd2xx.dll) is not installed";
-    case OpenProblem::NOT_ATTACHED:
+    case OpenProblem::NotAttached:
       return "the driver finds no FT232R with the description \"FT232R USB UART\"";
-    case OpenProblem::DEVICE_BUSY:
+    case OpenProblem::DeviceBusy:
       return "the FT232R is in use: another program holds its serial port";
-    case OpenProblem::OTHER:
+    case OpenProblem::Other:
       return "the driver could not open the FT232R";
     default:
       return "";

@@ -81,7 +81,7 @@ class D2xxAdapter : public Adapter {
  private:
   D2xxFunctions functions_{};
   bool hasDriver_ = false;
-  OpenProblem problem_ = OpenProblem::NONE;
+  OpenProblem problem_ = OpenProblem::None;
   std::string serial_;
 };
 

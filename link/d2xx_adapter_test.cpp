@@ -180,15 +180,15 @@ TEST_F(D2xxAdapterTest, AFailedOpenKeepsTheDriversStatusAndNoHandle) {
   AdapterHandle handle = &handleToken;
   EXPECT_EQ(adapter.Open("FT232R USB UART", &handle), ADAPTER_DEVICE_NOT_FOUND);
   EXPECT_EQ(handle, nullptr);
-  EXPECT_EQ(adapter.LastOpenProblemKind(), OpenProblem::NOT_ATTACHED);
+  EXPECT_EQ(adapter.LastOpenProblemKind(), OpenProblem::NotAttached);
   driver.openStatus = ADAPTER_DEVICE_NOT_OPENED;
   adapter.Open("FT232R USB UART", &handle);
-  EXPECT_EQ(adapter.LastOpenProblemKind(), OpenProblem::DEVICE_BUSY);
+  EXPECT_EQ(adapter.LastOpenProblemKind(), OpenProblem::DeviceBusy);
   EXPECT_NE(std::string(adapter.LastOpenProblem()).find("serial port"), std::string::npos);
   // A later success clears the reason.
   driver.openStatus = 0;
   EXPECT_EQ(adapter.Open("FT232R USB UART", &handle), ADAPTER_OK);
-  EXPECT_EQ(adapter.LastOpenProblemKind(), OpenProblem::NONE);
+  EXPECT_EQ(adapter.LastOpenProblemKind(), OpenProblem::None);
   EXPECT_STREQ(adapter.LastOpenProblem(), "");
 }
 
@@ -210,7 +210,7 @@ TEST_F(D2xxAdapterTest, WithoutTheLibraryEveryCallFailsAndNothingIsCalled) {
   link.adapter = &adapter;
   EXPECT_EQ(LinkOpen(link), ADAPTER_DEVICE_NOT_FOUND);
   EXPECT_EQ(link.handle, nullptr);
-  EXPECT_EQ(adapter.LastOpenProblemKind(), OpenProblem::DRIVER_MISSING);
+  EXPECT_EQ(adapter.LastOpenProblemKind(), OpenProblem::DriverMissing);
   const uint8_t byte = 0xFF;
   EXPECT_NE(LinkWrite(link, &byte, 1), ADAPTER_OK);
   EXPECT_NE(LinkGetStatus(link), ADAPTER_OK);

@@ -102,13 +102,13 @@ int LibftdiAdapter::Fail(OpenProblem problem, std::string text, int status) {
 int LibftdiAdapter::Open(const char* description, AdapterHandle* handle) {
   if (!handle || !description) {
     if (handle) *handle = nullptr;
-    return Fail(OpenProblem::OTHER, "no adapter description was given",
+    return Fail(OpenProblem::Other, "no adapter description was given",
                 ADAPTER_INVALID_PARAMETER);
   }
   *handle = nullptr;
   ftdi_context* ftdi = ftdi_new();
   if (!ftdi) {
-    return Fail(OpenProblem::USB_UNAVAILABLE, "the USB library could not be started",
+    return Fail(OpenProblem::UsbUnavailable, "the USB library could not be started",
                 ADAPTER_DEVICE_NOT_FOUND);
   }
   const char* serial = serial_.empty() ? nullptr : serial_.c_str();
@@ -122,28 +122,28 @@ int LibftdiAdapter::Open(const char* description, AdapterHandle* handle) {
       int attached = ftdi_usb_find_all(ftdi, &list, FTDI_VENDOR, FT232R_PRODUCT);
       ftdi_list_free(&list);
       if (serial) {
-        Fail(OpenProblem::NOT_ATTACHED, "no FT232R with the serial number '" + serial_ +
-                                            "' is attached" + detail, 0);
+        Fail(OpenProblem::NotAttached, "no FT232R with the serial number '" + serial_ +
+                                           "' is attached" + detail, 0);
       } else if (attached > 0) {
-        Fail(OpenProblem::NO_MATCHING_DESCRIPTION,
+        Fail(OpenProblem::NoMatchingDescription,
              "an FT232R is attached, but none with the description \"" +
                  std::string(description) + "\"" + detail,
              0);
       } else {
-        Fail(OpenProblem::NOT_ATTACHED, "no FT232R (USB 0403:6001) is attached" + detail, 0);
+        Fail(OpenProblem::NotAttached, "no FT232R (USB 0403:6001) is attached" + detail, 0);
       }
       status = ADAPTER_DEVICE_NOT_FOUND;
     } else if (result == -4 || result == -8) {
       // libftdi must open each FT232R to read its description; refused access shows here.
-      Fail(OpenProblem::NO_PERMISSION,
+      Fail(OpenProblem::NoPermission,
            "no permission to open the FT232R's USB device; install the udev rule" + detail, 0);
     } else if (result == -5) {
-      Fail(OpenProblem::DEVICE_BUSY,
+      Fail(OpenProblem::DeviceBusy,
            "the FT232R is held by another driver or program (the kernel's ftdi_sio "
            "driver, or another tool)" + detail,
            0);
     } else {
-      Fail(OpenProblem::OTHER, "the FT232R could not be opened" + detail, 0);
+      Fail(OpenProblem::Other, "the FT232R could not be opened" + detail, 0);
       status = (result == -12 || result == -13) ? ADAPTER_IO_ERROR : ADAPTER_DEVICE_NOT_OPENED;
     }
     ftdi_free(ftdi);
@@ -155,7 +155,7 @@ int LibftdiAdapter::Open(const char* description, AdapterHandle* handle) {
   device->ftdi = ftdi;
   *handle = device.get();
   devices_.push_back(std::move(device));
-  problem_ = OpenProblem::NONE;
+  problem_ = OpenProblem::None;
   problemText_.clear();
   return ADAPTER_OK;
 }

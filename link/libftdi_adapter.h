@@ -49,7 +49,7 @@ class LibftdiAdapter : public Adapter {
 
   std::vector<std::unique_ptr<Device>> devices_;
   std::string serial_;
-  OpenProblem problem_ = OpenProblem::NONE;
+  OpenProblem problem_ = OpenProblem::None;
   std::string problemText_;
 };
 

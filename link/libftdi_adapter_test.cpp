@@ -15,7 +15,7 @@ TEST(LibftdiAdapter, FailedOpenLeavesNoHandleAndEveryCallRefusesIt) {
   int status = adapter.Open("no adapter has this description", &handle);
   ASSERT_NE(status, ADAPTER_OK);
   EXPECT_EQ(handle, nullptr);
-  EXPECT_NE(adapter.LastOpenProblemKind(), OpenProblem::NONE);
+  EXPECT_NE(adapter.LastOpenProblemKind(), OpenProblem::None);
   EXPECT_GT(std::strlen(adapter.LastOpenProblem()), 0u);
 
   int bogus = 0;

@@ -11,7 +11,12 @@ constexpr uint32_t BITBANG_CLOCKS_PER_BAUD = 16;
 constexpr size_t MAX_BUFFERED_STEPS = 1 << 16;
 constexpr size_t TEXT_FLUSH_BYTES = 1 << 16;
 
-enum Signal { SIGNAL_TCK, SIGNAL_TMS, SIGNAL_TDI, SIGNAL_TDO, SIGNAL_COUNT };
+// The dumped signals, as indices of the level arrays.
+constexpr size_t SIGNAL_TCK = 0;
+constexpr size_t SIGNAL_TMS = 1;
+constexpr size_t SIGNAL_TDI = 2;
+constexpr size_t SIGNAL_TDO = 3;
+constexpr size_t SIGNAL_COUNT = 4;
 constexpr const char* SIGNAL_CODES[SIGNAL_COUNT] = {"!", "\"", "#", "$"};
 
 constexpr const char* HEADER =
@@ -158,12 +163,12 @@ void VcdWriter::Emit(const Step& step) {
   if (levels[SIGNAL_TDO] == LEVEL_UNKNOWN && raisesTck) levels[SIGNAL_TDO] = shown_[SIGNAL_TDO];
   lastLines_ = step.lines;
   bool changed = first;
-  for (int s = 0; s < SIGNAL_COUNT; ++s) changed = changed || levels[s] != shown_[s];
+  for (size_t s = 0; s < SIGNAL_COUNT; ++s) changed = changed || levels[s] != shown_[s];
   if (!changed) return;  // a dump records changes only
   sink_.Put("#");
   sink_.PutNumber(step.time);
   sink_.Put(first ? "\n$dumpvars\n" : "\n");
-  for (int s = 0; s < SIGNAL_COUNT; ++s) {
+  for (size_t s = 0; s < SIGNAL_COUNT; ++s) {
     if (!first && levels[s] == shown_[s]) continue;
     sink_.Put(levels[s] == LEVEL_UNKNOWN ? "x" : levels[s] == LEVEL_HIGH ? "1" : "0");
     sink_.Put(SIGNAL_CODES[s]);

@@ -52,7 +52,9 @@ class VcdWriter : public ForwardingAdapter {
   bool Good() const { return sink_.good(); }
 
  private:
-  enum : uint8_t { LEVEL_LOW = 0, LEVEL_HIGH = 1, LEVEL_UNKNOWN = 2 };
+  static constexpr uint8_t LEVEL_LOW = 0;
+  static constexpr uint8_t LEVEL_HIGH = 1;
+  static constexpr uint8_t LEVEL_UNKNOWN = 2;
   struct Step {
     uint64_t time;
     uint8_t lines;

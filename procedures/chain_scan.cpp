@@ -4,17 +4,10 @@
 #include <memory>
 
 #include "link/vectors.h"
-#include "procedures/identify.h"
 
 namespace torvane {
 
 namespace {
-
-constexpr ChainPart CHAIN_PARTS[] = {
-    {IDCODE_XC3S200, "XC3S200", 6, "3s200"},
-    {IDCODE_XC3S400, "XC3S400", 6, "3s400"},
-    {IDCODE_PROM_XCF02S, "XCF02S", 8, nullptr},
-};
 
 // One code per device and the ones that end the chain.
 constexpr size_t SCAN_BITS = 32 * (MAX_CHAIN_DEVICES + 1);
@@ -32,13 +25,6 @@ uint32_t Word(const bool* bits, size_t at) {
 }
 
 }  // namespace
-
-const ChainPart* FindChainPart(uint32_t idcode) {
-  for (const ChainPart& part : CHAIN_PARTS) {
-    if ((part.idcode & ~IDCODE_VERSION_MASK) == (idcode & ~IDCODE_VERSION_MASK)) return &part;
-  }
-  return nullptr;
-}
 
 ChainListing DecodeChain(const bool* bits, size_t count) {
   ChainListing listing;

@@ -26,17 +26,6 @@ struct ChainListing {
   uint32_t idcodes[MAX_CHAIN_DEVICES] = {};  // TDI side first; 0 for a device without one
 };
 
-// A part the tool names: its IR length, and the part of a .bit header built for it.
-struct ChainPart {
-  uint32_t idcode;
-  const char* name;
-  int irLength;
-  const char* bitPart;  // "3s200": the header's part starts so; null for the PROM
-};
-
-// Matches the code without its version field; null for a part the tool does not know.
-const ChainPart* FindChainPart(uint32_t idcode);
-
 // The listing from the bits a data scan shifted out of TDO, in order: the device nearest
 // TDO comes out first.
 ChainListing DecodeChain(const bool* bits, size_t count);

@@ -6,7 +6,7 @@
 
 #include <vector>
 
-#include "procedures/identify.h"
+#include "procedures/parts.h"
 
 namespace torvane {
 namespace {
@@ -33,8 +33,8 @@ TEST(ChainScan, DecodesCodesAndBypassBitsInChainOrder) {
   ASSERT_EQ(listing.count, 3u);
   EXPECT_EQ(listing.idcodes[0], 0x12345093u);  // TDI side first
   EXPECT_EQ(listing.idcodes[1], 0u);
-  EXPECT_STREQ(FindChainPart(listing.idcodes[2])->name, "XC3S400");
-  EXPECT_EQ(FindChainPart(listing.idcodes[0]), nullptr);
+  EXPECT_STREQ(FindPart(listing.idcodes[2])->name, "XC3S400");
+  EXPECT_EQ(FindPart(listing.idcodes[0]), nullptr);
 
   // A pattern that never ends in the ones: too long, not a chain of guesses.
   std::vector<bool> endless;

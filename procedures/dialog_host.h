@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "procedures/outcome.h"
+
 namespace torvane {
 
 enum class StatusLine { Usb, Device };
@@ -13,14 +15,6 @@ enum class StatusLine { Usb, Device };
 enum class MessageOwner { Dialog, None };
 
 enum class MessageIcon { Error, Information };
-
-enum class DownloadResult {
-  Complete,    // "DOWNLOAD COMPLETE !"
-  Failed,      // "DOWNLOAD FAILED !", the lines released
-  FileError,   // the file was refused before any adapter traffic
-  NotPresent,  // no device to download to: "Interface not present !"
-  Interrupted,  // stopped at a safe point on request: no verdict box, the lines released
-};
 
 constexpr const char* ERROR_CAPTION = "Error";
 constexpr const char* VERDICT_CAPTION = "Operation Status";
@@ -43,8 +37,7 @@ class DialogHost {
   virtual void SetReadBackProgress(uint32_t /*blocks*/, uint32_t /*total*/) {}
 };
 
-// "DOWNLOAD COMPLETE !" for a complete download, "DOWNLOAD FAILED !" for any other.
-const char* VerdictText(DownloadResult result);
+// The information icon for a complete download, the error icon for any other.
 MessageIcon VerdictIcon(DownloadResult result);
 
 }  // namespace torvane

@@ -32,16 +32,15 @@ constexpr PinVector VEC_JSTART[41] = {
 // The same two tables for the FPGA behind the PROM: 14-bit instruction scans with the
 // PROM's BYPASS (all ones) shifted first, and the PROM's one-bit bypass register in every
 // data scan, so each data scan is one bit longer. Built from the tables above.
-constexpr size_t PROM_IR_BITS = 8;
-constexpr size_t BEHIND_PROM_PREAMBLE = sizeof VEC_CFG_IN + PROM_IR_BITS;
-constexpr size_t BEHIND_PROM_STARTUP = sizeof VEC_JSTART + PROM_IR_BITS + 2;
+constexpr size_t BEHIND_PROM_PREAMBLE = TableSize(VEC_CFG_IN) + PROM_IR_LENGTH;
+constexpr size_t BEHIND_PROM_STARTUP = TableSize(VEC_JSTART) + PROM_IR_LENGTH + 2;
 
 size_t BuildBehindPromPreamble(PinVector out[BEHIND_PROM_PREAMBLE]) {
   // Reset, Idle and the walk to Shift-IR; the PROM's ones, then the FPGA's CFG_IN and on.
   size_t n = 0;
   for (size_t i = 0; i < 10; ++i) out[n++] = VEC_CFG_IN[i];
-  for (size_t i = 0; i < PROM_IR_BITS; ++i) out[n++] = PIN_TDI;
-  for (size_t i = 10; i < sizeof VEC_CFG_IN; ++i) out[n++] = VEC_CFG_IN[i];
+  for (int i = 0; i < PROM_IR_LENGTH; ++i) out[n++] = PIN_TDI;
+  for (size_t i = 10; i < TableSize(VEC_CFG_IN); ++i) out[n++] = VEC_CFG_IN[i];
   return n;
 }
 
@@ -49,10 +48,10 @@ size_t BuildBehindPromStartup(PinVector out[BEHIND_PROM_STARTUP]) {
   size_t n = 0;
   out[n++] = 0;  // the PROM's bypass bit, after the file's data
   for (size_t i = 0; i < 6; ++i) out[n++] = VEC_JSTART[i];
-  for (size_t i = 0; i < PROM_IR_BITS; ++i) out[n++] = PIN_TDI;
+  for (int i = 0; i < PROM_IR_LENGTH; ++i) out[n++] = PIN_TDI;
   for (size_t i = 6; i < 16; ++i) out[n++] = VEC_JSTART[i];
   out[n++] = 0;  // the JSTART data scan, one bit longer for the PROM's bypass register
-  for (size_t i = 16; i < sizeof VEC_JSTART; ++i) out[n++] = VEC_JSTART[i];
+  for (size_t i = 16; i < TableSize(VEC_JSTART); ++i) out[n++] = VEC_JSTART[i];
   return n;
 }
 

@@ -43,8 +43,8 @@ std::vector<uint8_t> CollectedBytes(const sim::Fpga& fpga, size_t count) {
 }
 
 TEST_F(FpgaDownload, ConfiguresTheFpgaAndReportsComplete) {
-  for (auto [kind, part] : {std::pair{BoardKind::Xc3s200, BitPart::XC3S200},
-                            std::pair{BoardKind::Xc3s400, BitPart::XC3S400}}) {
+  for (auto [kind, part] : {std::pair{BoardKind::Xc3s200, BitPart::Xc3s200},
+                            std::pair{BoardKind::Xc3s400, BitPart::Xc3s400}}) {
     Connect(kind);
     BitstreamOptions options;
     options.part = part;
@@ -74,8 +74,8 @@ TEST_F(FpgaDownload, ConfiguresTheFpgaAndReportsComplete) {
 // A volatile load on the PROM chain: the FPGA starts, and the PROM only ever holds BYPASS
 // (after identification's IDCODE), so its memory keeps the design it had.
 TEST_F(FpgaDownload, ConfiguresTheFpgaBehindThePromAndLeavesThePromAlone) {
-  for (auto [kind, part] : {std::pair{BoardKind::Prom200, BitPart::XC3S200},
-                            std::pair{BoardKind::Prom400, BitPart::XC3S400}}) {
+  for (auto [kind, part] : {std::pair{BoardKind::Prom200, BitPart::Xc3s200},
+                            std::pair{BoardKind::Prom400, BitPart::Xc3s400}}) {
     Connect(kind);
     board_->prom()->Fill(0x5A);
     const std::vector<uint8_t> promBefore = board_->prom()->memory();
@@ -109,7 +109,7 @@ TEST_F(FpgaDownload, ConfiguresTheFpgaBehindThePromAndLeavesThePromAlone) {
 TEST_F(FpgaDownload, ABitstreamForAnotherPartFails) {
   Connect(BoardKind::Xc3s200);
   BitstreamOptions options;
-  options.part = BitPart::XC3S400;
+  options.part = BitPart::Xc3s400;
   SelectFile(options);
   EXPECT_EQ(DownloadFpga(state_, host_), DownloadResult::Failed);
   EXPECT_FALSE(board_->fpga()->done());
@@ -200,7 +200,7 @@ TEST_F(FpgaDownload, AFailedPreambleSkipsTheData) {
 TEST_F(FpgaDownload, ASecondDownloadIntoARunningFpgaStaysConfigured) {
   Connect(BoardKind::Xc3s400);
   BitstreamOptions options;
-  options.part = BitPart::XC3S400;
+  options.part = BitPart::Xc3s400;
   SelectFile(options);
   ASSERT_EQ(DownloadFpga(state_, host_), DownloadResult::Complete);
   EXPECT_EQ(DownloadFpga(state_, host_), DownloadResult::Complete);

@@ -1,14 +1,15 @@
 #include "procedures/download_prom.h"
 
 #include <algorithm>
-#include <cstring>
 #include <initializer_list>
 #include <vector>
 
 #include "link/vectors.h"
 #include "procedures/load_file.h"
-#include "procedures/stop.h"
+#include "procedures/parts.h"
 #include "procedures/prom_check.h"
+#include "procedures/prom_readback.h"
+#include "procedures/stop.h"
 
 namespace torvane {
 
@@ -132,9 +133,10 @@ DownloadResult DownloadProm(AppState& state, DialogHost& host) {
 DownloadResult DownloadPromFrom(AppState& state, DialogHost& host, const BitFile& file) {
   uint16_t blockAddress = 0x0000;
   const std::vector<uint8_t>& data = file.data;
+  const Part& prom = PromFor(state.part);
   // More data than the flash holds would be programmed past its end, over wrapped
   // addresses; refuse it before the PROM is erased.
-  if (data.size() > PROM_CAPACITY_BYTES) {
+  if (!PromFits(prom, data.size())) {
     host.ShowError(MessageOwner::Dialog, TEXT_FILE_TOO_LARGE);
     return DownloadResult::FileError;
   }
@@ -156,28 +158,19 @@ DownloadResult DownloadPromFrom(AppState& state, DialogHost& host, const BitFile
   RunWait(link, host, PROGRESS_PHASE);
   SendTables(link, {MakeTable(VEC_TAP_RESET), MakeTable(VEC_ISC_ENABLE)});
 
-  uint8_t block[PROM_BLOCK_BYTES];
-  PinVector vectors[8 * PROM_BLOCK_BYTES];
-  uint32_t blocks = 0;
-  std::vector<uint8_t> written;  // the blocks as programmed, for the read-back
-  written.reserve(PROM_BLOCK_BYTES * (data.size() / PROM_BLOCK_BYTES + 1));
-  size_t at = 0;
-  bool more = true;
-  // A short block is the last: data of an exact multiple of the block size gets one more
-  // block of 0xFF, as a reader that notices the end of the file only by meeting it would,
-  // unless the flash is already full.
-  while (more && blocks < PROM_BLOCK_COUNT) {
+  // The blocks as programmed, also for the read-back: one more block of 0xFF after data
+  // that ends on a block boundary, as a reader that notices the end of the file only by
+  // meeting it would.
+  const std::vector<uint8_t> written = PromImage(prom, data);
+  std::vector<PinVector> vectors(8 * size_t{prom.blockBytes});
+  for (size_t first = 0; first < written.size(); first += prom.blockBytes) {
     if (StopRequested(state)) return StopBetweenBlocks(link);
     SendVectors(link, MakeTable(VEC_DATA_SHIFT));
-    size_t n = std::min<size_t>(PROM_BLOCK_BYTES, data.size() - at);
-    if (n > 0) std::memcpy(block, data.data() + at, n);
-    std::memset(block + n, 0xFF, PROM_BLOCK_BYTES - n);
-    more = n == PROM_BLOCK_BYTES;
-    at += n;
-    written.insert(written.end(), block, block + PROM_BLOCK_BYTES);
-    for (size_t i = 0; i < PROM_BLOCK_BYTES; ++i) ByteToVectors(block[i], &vectors[8 * i]);
-    SendVectors(link, MakeTable(vectors));
-    uint64_t offset = file.dataOffset + at;
+    for (size_t i = 0; i < prom.blockBytes; ++i) {
+      ByteToVectors(written[first + i], &vectors[8 * i]);
+    }
+    SendVectors(link, vectors.data(), vectors.size());
+    uint64_t offset = file.dataOffset + std::min(data.size(), first + prom.blockBytes);
     state.lastReportedOffset = static_cast<uint32_t>(offset);
     host.SetProgressPos(2 * PROGRESS_PHASE + static_cast<uint32_t>(offset * PROGRESS_PHASE /
                                                                    totalSize));
@@ -187,7 +180,6 @@ DownloadResult DownloadPromFrom(AppState& state, DialogHost& host, const BitFile
     SendTables(link, {MakeTable(VEC_ADDRESS_EXIT), VEC_IDLE, MakeTable(VEC_ISC_PROGRAM)});
     for (int i = 0; i < IDLE_AFTER_PROGRAM; ++i) SendVectors(link, VEC_IDLE);
     SendVectors(link, MakeTable(VEC_TO_SELECT_DR));
-    ++blocks;
   }
 
   SendTables(link, {MakeTable(VEC_ADDRESS_SHIFT), MakeTable(VEC_ADDRESS_0001),

@@ -15,6 +15,11 @@ namespace {
 using sim::BoardKind;
 using testing::DownloadTest;
 
+// The flash as the simulated part has it.
+constexpr uint32_t BLOCK_BYTES = sim::Prom::BLOCK_BYTES;
+constexpr uint32_t BLOCK_COUNT = sim::Prom::BLOCK_COUNT;
+constexpr uint32_t CAPACITY_BYTES = BLOCK_BYTES * BLOCK_COUNT;
+
 class PromDownload : public DownloadTest {
  protected:
   void SetUp() override {
@@ -23,21 +28,21 @@ class PromDownload : public DownloadTest {
   }
   const sim::Prom& prom() const { return *board_->prom(); }
   std::vector<uint8_t> Block(uint32_t index) const {
-    auto begin = prom().memory().begin() + index * PROM_BLOCK_BYTES;
-    return std::vector<uint8_t>(begin, begin + PROM_BLOCK_BYTES);
+    auto begin = prom().memory().begin() + index * BLOCK_BYTES;
+    return std::vector<uint8_t>(begin, begin + BLOCK_BYTES);
   }
   // The file's data padded with 0xFF to whole blocks, as the flash should hold it.
   std::vector<uint8_t> Padded(size_t dataSize, size_t blocks) const {
     std::vector<uint8_t> expected = DataSection(dataSize);
-    expected.resize(blocks * PROM_BLOCK_BYTES, 0xFF);
+    expected.resize(blocks * BLOCK_BYTES, 0xFF);
     return expected;
   }
   std::vector<uint8_t> Memory(size_t blocks) const {
     return std::vector<uint8_t>(prom().memory().begin(),
-                                prom().memory().begin() + blocks * PROM_BLOCK_BYTES);
+                                prom().memory().begin() + blocks * BLOCK_BYTES);
   }
   bool RestIsErased(size_t fromBlock) const {
-    return std::all_of(prom().memory().begin() + fromBlock * PROM_BLOCK_BYTES,
+    return std::all_of(prom().memory().begin() + fromBlock * BLOCK_BYTES,
                        prom().memory().end(), [](uint8_t b) { return b == 0xFF; });
   }
 };
@@ -69,9 +74,9 @@ TEST_F(PromDownload, WholeBlocksGetOneMoreBlockOfOnes) {
     SetUp();
     SelectRawFile(size);
     DownloadProm(state_, host_);
-    size_t blocks = size / PROM_BLOCK_BYTES + 1;
+    size_t blocks = size / BLOCK_BYTES + 1;
     ASSERT_EQ(prom().programmedAddresses().size(), blocks) << size;
-    EXPECT_EQ(prom().programmedAddresses().back(), (blocks - 1) * BLOCK_ADDRESS_STEP);
+    EXPECT_EQ(prom().programmedAddresses().back(), (blocks - 1) * sim::Prom::BLOCK_ADDRESS_UNITS);
     EXPECT_EQ(Memory(blocks), Padded(size, blocks));
     EXPECT_EQ(prom().erases(), 1u);
     EXPECT_EQ(prom().finishes(), 1u);
@@ -120,7 +125,7 @@ TEST_F(PromDownload, EveryWaitIsSeparateWrites) {
 }
 
 TEST_F(PromDownload, DataThatDoesNotFitIsRefusedUntouched) {
-  SelectRawFile(PROM_CAPACITY_BYTES + 1);
+  SelectRawFile(CAPACITY_BYTES + 1);
   EXPECT_EQ(DownloadProm(state_, host_), DownloadResult::FileError);
   EXPECT_TRUE(DownloadWrites().empty());
   ASSERT_EQ(host_.messages.size(), 1u);
@@ -133,13 +138,13 @@ TEST_F(PromDownload, DataThatDoesNotFitIsRefusedUntouched) {
 }
 
 TEST_F(PromDownload, AFullPromIsProgrammedWithoutABlockPastItsEnd) {
-  SelectRawFile(PROM_CAPACITY_BYTES);
+  SelectRawFile(CAPACITY_BYTES);
   EXPECT_EQ(DownloadProm(state_, host_), DownloadResult::Complete);
-  EXPECT_EQ(prom().programmedAddresses().size(), PROM_BLOCK_COUNT);
+  EXPECT_EQ(prom().programmedAddresses().size(), BLOCK_COUNT);
   EXPECT_EQ(prom().programmedAddresses().back(), 0x3FE0);
   EXPECT_EQ(prom().programsPastEnd(), 0u);
-  EXPECT_EQ(prom().memory(), DataSection(PROM_CAPACITY_BYTES));
-  EXPECT_EQ(host_.positions[2 * WAIT_WRITES + PROM_BLOCK_COUNT - 1], 75u);
+  EXPECT_EQ(prom().memory(), DataSection(CAPACITY_BYTES));
+  EXPECT_EQ(host_.positions[2 * WAIT_WRITES + BLOCK_COUNT - 1], 75u);
 }
 
 TEST_F(PromDownload, NoAdapterFailsAndReleasesTheLines) {

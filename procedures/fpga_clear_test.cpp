@@ -42,7 +42,7 @@ std::string ExpandedWrite(const PinVector* vectors, size_t count) {
 
 class FpgaClear : public testing::DownloadTest {
  protected:
-  void SelectDesign(uint32_t seed, BitPart part = BitPart::XC3S200) {
+  void SelectDesign(uint32_t seed, BitPart part = BitPart::Xc3s200) {
     BitstreamOptions options;
     options.seed = seed;
     options.part = part;
@@ -94,7 +94,7 @@ TEST_F(FpgaClear, EveryFailedReloadOfAConfiguredFpgaSaysFailedThenAGoodOneReplac
        FpgaCheck::WriteFailed},
       {"an empty data section", [&] { SelectRawFile(0); }, FpgaCheck::DoneLow},
       {"an all-0xFF data section", [&] { SelectAllOnes(4096); }, FpgaCheck::DoneLow},
-      {"a design for the other part", [&] { SelectDesign(2, BitPart::XC3S400); },
+      {"a design for the other part", [&] { SelectDesign(2, BitPart::Xc3s400); },
        FpgaCheck::InitLowAfterLoad},
   };
   for (const Case& c : cases) {
@@ -112,7 +112,7 @@ TEST_F(FpgaClear, EveryFailedReloadOfAConfiguredFpgaSaysFailedThenAGoodOneReplac
   board_->faults() = sim::FaultPlan{};
   board_->SetWriteHook(nullptr);
   SelectDesign(3);
-  size_t size = PartDataSize(BitPart::XC3S200);
+  size_t size = PartDataSize(BitPart::Xc3s200);
   uint64_t bitsBefore = board_->fpga()->configBitCount();
   EXPECT_EQ(DownloadFpga(state_, host_), DownloadResult::Complete);
   EXPECT_EQ(Verdict(), "DOWNLOAD COMPLETE !");
@@ -197,7 +197,7 @@ TEST_F(FpgaClear, ASlowLatencyTimerInTheDriverStillGivesAGoodLoadComplete) {
   board_->SetDriverLatency(60);
   LinkClose(state_.link);
   IdentifyChain(state_, host_);
-  ASSERT_EQ(state_.deviceMode, DEVICE_FPGA);
+  ASSERT_EQ(state_.deviceMode, DeviceMode::Fpga);
   SelectDesign(1);
   EXPECT_EQ(DownloadFpga(state_, host_), DownloadResult::Complete);
   EXPECT_EQ(state_.report.fpga, FpgaCheck::Configured);

@@ -4,15 +4,13 @@ namespace torvane {
 
 namespace {
 
-constexpr int FPGA_IR_BITS = 6;
-constexpr int PROM_IR_BITS = 8;
 // Select-DR-Scan, Select-IR-Scan, Capture-IR, Shift-IR: the first shift vector follows.
 constexpr size_t WALK_TO_SHIFT = 4;
 constexpr uint8_t CAPTURE_INIT = 0x10;
 constexpr uint8_t CAPTURE_DONE = 0x20;
 
 int ChainBits(FpgaChain chain) {
-  return chain == FpgaChain::BehindProm ? PROM_IR_BITS + FPGA_IR_BITS : FPGA_IR_BITS;
+  return chain == FpgaChain::BehindProm ? PROM_IR_LENGTH + FPGA_IR_LENGTH : FPGA_IR_LENGTH;
 }
 
 // Samples of a scan of `vectors` vectors: two per vector, at most one scan's worth.
@@ -33,7 +31,7 @@ size_t BuildIrScan(FpgaChain chain, uint8_t fpgaInstruction, PinVector aux, bool
   out[n++] = 0;
   // The first bits clocked travel furthest: the PROM's instruction goes in first.
   int bits = ChainBits(chain);
-  int promBits = bits - FPGA_IR_BITS;
+  int promBits = bits - FPGA_IR_LENGTH;
   for (int i = 0; i < bits; ++i) {
     bool one = i < promBits || ((fpgaInstruction >> (i - promBits)) & 1) != 0;
     out[n++] = static_cast<PinVector>((one ? PIN_TDI : 0) | (i == bits - 1 ? PIN_TMS : 0));
@@ -52,7 +50,7 @@ DoneCheck DecodeStatusCapture(FpgaChain chain, const uint8_t* samples, size_t co
     size_t at = 2 * (WALK_TO_SHIFT + static_cast<size_t>(i)) + 1;
     if (at < count && (samples[at] & PIN_TDO)) shifted |= uint32_t{1} << i;
   }
-  int promBits = bits - FPGA_IR_BITS;
+  int promBits = bits - FPGA_IR_LENGTH;
   uint8_t capture = static_cast<uint8_t>((shifted >> promBits) & 0x3F);
   bool promRight = promBits == 0 || (shifted & 0x3) == 0x1;
   bool complete = count >= 2 * (WALK_TO_SHIFT + static_cast<size_t>(bits));

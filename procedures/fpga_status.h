@@ -10,7 +10,7 @@
 #include "link/adapter_link.h"
 #include "link/vectors.h"
 #include "procedures/app_state.h"
-#include "procedures/verdict.h"
+#include "procedures/parts.h"
 
 namespace torvane {
 
@@ -24,8 +24,17 @@ constexpr uint8_t FPGA_BYPASS = 0x3F;
 // INIT gets this long to rise after JPROGRAM, polled every CLEAR_POLL_MS.
 constexpr uint32_t CLEAR_BOUND_MS = 1000;
 constexpr uint32_t CLEAR_POLL_MS = 5;
-// The longest scan: five resets, the walk to Shift-IR, 14 bits, Update-IR and Idle.
-constexpr size_t MAX_IR_SCAN = 26;
+// The longest scan: five resets and Idle, the walk to Shift-IR, both instruction
+// registers, Update-IR and Idle.
+constexpr size_t MAX_IR_SCAN = 6 + 4 + PROM_IR_LENGTH + FPGA_IR_LENGTH + 2;
+
+// What the FPGA's instruction capture said about its configuration.
+struct DoneCheck {
+  bool believable;  // the capture began 1, 0 as every instruction capture must
+  bool done;
+  bool init;
+  uint8_t capture;  // the six captured bits, first out in bit 0
+};
 
 // One instruction scan ending in Run-Test/Idle, every vector ORed with `aux`: from
 // Test-Logic-Reset when `fromReset` (five TMS-high clocks first), else from Run-Test/Idle.

@@ -21,18 +21,6 @@ constexpr PinVector VEC_SELECT_IDCODE[31] = {
     0x08, 0x08, 0x08, 0x08, 0x08, 0x08, 0x08, 0x08, 0x00, 0x08, 0x08, 0x00, 0x00, 0x00, 0x80, 0x80,
     0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x00, 0x00, 0x80, 0x00, 0x08, 0x08, 0x08, 0x00, 0x00};
 
-struct KnownPart {
-  uint32_t idcode;
-  DeviceMode mode;
-  const char* text;
-};
-
-constexpr KnownPart KNOWN_PARTS[] = {
-    {IDCODE_PROM_XCF02S, DEVICE_PROM, "Download PROM"},
-    {IDCODE_XC3S200, DEVICE_FPGA, "Download FPGA XC3S200"},
-    {IDCODE_XC3S400, DEVICE_FPGA, "Download FPGA XC3S400"},
-};
-
 }  // namespace
 
 uint32_t DecodeIdcode(const uint8_t samples[SAMPLE_BUFFER_SIZE]) {
@@ -48,23 +36,21 @@ uint32_t DecodeIdcode(const uint8_t samples[SAMPLE_BUFFER_SIZE]) {
 Classification ClassifyIdcode(uint32_t idcode) {
   // An unknown device gets nothing: on another part the configuration's instructions
   // could be anything.
-  Classification result{DEVICE_NONE, false, {}};
-  for (const KnownPart& part : KNOWN_PARTS) {
-    if ((part.idcode & ~IDCODE_VERSION_MASK) == (idcode & ~IDCODE_VERSION_MASK)) {
-      result.mode = part.mode;
-      result.known = true;
-      std::snprintf(result.text, sizeof result.text, "%s", part.text);
-      return result;
-    }
+  Classification result{DeviceMode::None, FindPart(idcode), {}};
+  if (result.part == nullptr) {
+    std::snprintf(result.text, sizeof result.text, "JTAG : not found (%X)", idcode);
+    return result;
   }
-  std::snprintf(result.text, sizeof result.text, "JTAG : not found (%X)", idcode);
+  result.mode = result.part->family == PartFamily::Fpga ? DeviceMode::Fpga : DeviceMode::Prom;
+  std::snprintf(result.text, sizeof result.text, "%s", result.part->statusText);
   return result;
 }
 
 IdentifyResult IdentifyChain(AppState& state, DialogHost& host) {
   AdapterLink& link = state.link;
   int openStatus = LinkOpen(link);
-  state.deviceMode = DEVICE_NONE;
+  state.deviceMode = DeviceMode::None;
+  state.part = nullptr;
   host.SetStatusLine(StatusLine::Usb,
                      openStatus == ADAPTER_OK ? "USB : Connected" : "USB : Not Connected");
 
@@ -104,7 +90,8 @@ IdentifyResult IdentifyChain(AppState& state, DialogHost& host) {
   Classification found = ClassifyIdcode(idcode);
   host.SetStatusLine(StatusLine::Device, found.text);
   state.deviceMode = found.mode;
-  return IdentifyResult{openStatus, idcode, found.mode, found.known};
+  state.part = found.part;
+  return IdentifyResult{openStatus, idcode, found.mode, found.part != nullptr};
 }
 
 }  // namespace torvane

@@ -8,21 +8,16 @@
 
 #include "procedures/app_state.h"
 #include "procedures/dialog_host.h"
+#include "procedures/parts.h"
 
 namespace torvane {
 
 constexpr size_t SAMPLE_BUFFER_SIZE = 64;
 
-constexpr uint32_t IDCODE_PROM_XCF02S = 0xF5045093;
-constexpr uint32_t IDCODE_XC3S200 = 0x01414093;
-constexpr uint32_t IDCODE_XC3S400 = 0x0141C093;
-// Bits 31..28 carry the silicon revision; every revision of a part shares the rest.
-constexpr uint32_t IDCODE_VERSION_MASK = 0xF0000000;
-
 struct Classification {
   DeviceMode mode;
-  bool known;       // one of the parts the tool supports
-  char text[40];    // the device status line
+  const Part* part;  // one of the parts the tool supports; null for any other code
+  char text[40];     // the device status line
 };
 
 struct IdentifyResult {
@@ -36,7 +31,7 @@ struct IdentifyResult {
 // output is low, as the idle vectors leave them just after their falling edge.
 uint32_t DecodeIdcode(const uint8_t samples[SAMPLE_BUFFER_SIZE]);
 
-// Matches the code without its version field; an unknown code gives DEVICE_NONE.
+// The part table's row for the code; an unknown code gives DeviceMode::None.
 Classification ClassifyIdcode(uint32_t idcode);
 
 IdentifyResult IdentifyChain(AppState& state, DialogHost& host);

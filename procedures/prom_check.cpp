@@ -1,11 +1,8 @@
 #include "procedures/prom_check.h"
 
-#include <algorithm>
-#include <cstring>
-
 #include "bitfile/bit_file.h"
-#include "procedures/download_prom.h"
 #include "procedures/fpga_status.h"
+#include "procedures/parts.h"
 #include "procedures/prom_readback.h"
 
 namespace torvane {
@@ -45,17 +42,19 @@ PromCause FailureCause(const AdapterLink& link, uint32_t failedBefore) {
 // Reads `expected.size()` bytes of blocks back, leaves ISC mode and compares.
 bool ReadBackAndCompare(AppState& state, DialogHost& host,
                         const std::vector<uint8_t>& expected) {
+  const Part& prom = PromFor(state.part);
   uint32_t failedBefore = state.link.failedWrites;
   std::vector<uint8_t> image;
-  bool read = ReadPromBlocks(state.link, host,
-                             static_cast<uint32_t>(expected.size() / PROM_BLOCK_BYTES), &image);
+  bool read = ReadPromBlocks(state.link, host, prom,
+                             static_cast<uint32_t>(expected.size() / prom.blockBytes), &image);
   bool left = LeavePromIsc(state.link);
   if (!read || !left) {
     state.report.prom = FailureCause(state.link, failedBefore);
     return false;
   }
   state.report.readBack = true;
-  state.report.firstDifferentBlock = FirstDifferentBlock(image, expected);
+  state.report.blockBytes = prom.blockBytes;
+  state.report.firstDifferentBlock = FirstDifferentBlock(image, expected, prom.blockBytes);
   if (state.report.firstDifferentBlock >= 0) {
     state.report.prom = PromCause::PromDiffers;
     return false;
@@ -106,31 +105,26 @@ DownloadResult CheckPromAfterDownload(AppState& state, DialogHost& host,
 
 DownloadResult VerifyProm(AppState& state, DialogHost& host, const BitFile& file) {
   state.report = DownloadReport{};
-  const std::vector<uint8_t>& data = file.data;
-  if (data.size() > PROM_CAPACITY_BYTES) {
+  const Part& prom = PromFor(state.part);
+  if (!PromFits(prom, file.data.size())) {
     host.ShowError(MessageOwner::Dialog, TEXT_FILE_TOO_LARGE);
     return DownloadResult::FileError;
   }
-  // The blocks the download programs: whole blocks padded with 0xFF, one more when the
-  // data ends on a block boundary, never past the end of the flash.
-  size_t blocks = std::min<size_t>(data.size() / PROM_BLOCK_BYTES + 1, PROM_BLOCK_COUNT);
-  std::vector<uint8_t> expected(blocks * PROM_BLOCK_BYTES, 0xFF);
-  std::copy(data.begin(), data.end(), expected.begin());
-
   uint32_t failedBefore = state.link.failedWrites;
   if (!EnterReadBack(state.link)) {
     state.report.prom = FailureCause(state.link, failedBefore);
     return DownloadResult::Failed;
   }
-  return ReadBackAndCompare(state, host, expected) ? DownloadResult::Complete
-                                                   : DownloadResult::Failed;
+  bool equal = ReadBackAndCompare(state, host, PromImage(prom, file.data));
+  return equal ? DownloadResult::Complete : DownloadResult::Failed;
 }
 
 bool ReadProm(AppState& state, DialogHost& host, std::vector<uint8_t>* image) {
   state.report = DownloadReport{};
   AdapterLink& link = state.link;
   uint32_t failedBefore = link.failedWrites;
-  bool read = EnterReadBack(link) && ReadPromBlocks(link, host, PROM_BLOCK_COUNT, image);
+  const Part& prom = PromFor(state.part);
+  bool read = EnterReadBack(link) && ReadPromBlocks(link, host, prom, prom.blockCount, image);
   bool left = LeavePromIsc(link);
   if (!read || !left) {
     state.report.prom = FailureCause(link, failedBefore);

@@ -22,12 +22,12 @@ DownloadResult CheckPromAfterDownload(AppState& state, DialogHost& host,
                                       const std::vector<uint8_t>& written,
                                       PromCause downloadCause);
 
-// Reads back the blocks the download of `file` would program and compares them with the
-// file's data padded with 0xFF: no erase, no write, no verdict box. Complete when equal;
-// Failed with state.report saying why; FileError when the file is too large for the PROM.
+// Reads back the blocks the download of `file` would program (PromImage) and compares:
+// no erase, no write, no verdict box. Complete when equal; Failed with state.report
+// saying why; FileError when the file is too large for the PROM.
 DownloadResult VerifyProm(AppState& state, DialogHost& host, const BitFile& file);
 
-// Reads the whole PROM (PROM_CAPACITY_BYTES) into `image`. False, with state.report
+// Reads the whole PROM (PromCapacity bytes) into `image`. False, with state.report
 // saying why, when the read did not complete.
 bool ReadProm(AppState& state, DialogHost& host, std::vector<uint8_t>* image);
 

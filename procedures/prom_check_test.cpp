@@ -57,8 +57,8 @@ class PromCheck : public DownloadTest {
 
 TEST_F(PromCheck, AGoodImageBootsTheFpgaWhichRunsTheFilesDesign) {
   for (auto [kind, alone, part] :
-       {std::tuple{BoardKind::Prom200, BoardKind::Xc3s200, BitPart::XC3S200},
-        std::tuple{BoardKind::Prom400, BoardKind::Xc3s400, BitPart::XC3S400}}) {
+       {std::tuple{BoardKind::Prom200, BoardKind::Xc3s200, BitPart::Xc3s200},
+        std::tuple{BoardKind::Prom400, BoardKind::Xc3s400, BitPart::Xc3s400}}) {
     // The same file configured over JTAG, for the design the FPGA should run.
     Connect(alone);
     BitstreamOptions options;
@@ -98,7 +98,8 @@ TEST_F(PromCheck, WithoutTheBootTheReadBackDecides) {
   EXPECT_TRUE(state_.report.readBack);
   EXPECT_EQ(state_.report.firstDifferentBlock, -1);
   EXPECT_FALSE(fpga().done());
-  uint32_t blocks = static_cast<uint32_t>(PartDataSize(BitPart::XC3S200) / PROM_BLOCK_BYTES + 1);
+  uint32_t blocks =
+      static_cast<uint32_t>(PartDataSize(BitPart::Xc3s200) / sim::Prom::BLOCK_BYTES + 1);
   EXPECT_EQ(prom().reads(), blocks);
   EXPECT_EQ(host_.positions.back(), 99u);  // the bar stays where the download left it
   EXPECT_EQ(host_.readBack.back(), std::make_pair(blocks, blocks));
@@ -106,7 +107,7 @@ TEST_F(PromCheck, WithoutTheBootTheReadBackDecides) {
   EXPECT_FALSE(prom().iscMode());
 
   // A design for the other part: the FPGA refuses it, the PROM still holds it.
-  Download(BoardKind::Prom200, BitPart::XC3S400);
+  Download(BoardKind::Prom200, BitPart::Xc3s400);
   EXPECT_EQ(result_, DownloadResult::Complete);
   EXPECT_FALSE(fpga().done());
   EXPECT_FALSE(fpga().initHigh());
@@ -115,7 +116,7 @@ TEST_F(PromCheck, WithoutTheBootTheReadBackDecides) {
 }
 
 TEST_F(PromCheck, APromThatDoesNotProgramFailsNamingTheBlock) {
-  Download(BoardKind::PromStuck, BitPart::XC3S200);
+  Download(BoardKind::PromStuck, BitPart::Xc3s200);
   EXPECT_EQ(result_, DownloadResult::Failed);
   EXPECT_EQ(Verdict(), "DOWNLOAD FAILED !");
   EXPECT_TRUE(fpga().crcError());  // the FPGA's own check caught the old bytes
@@ -141,7 +142,7 @@ TEST_F(PromCheck, TheTrafficUntilTheVerdictIsAsItWasBeforeTheCheck) {
 }
 
 TEST_F(PromCheck, VerifyAndReadOnGoodAndBadProms) {
-  Download(BoardKind::PromJtagMode, BitPart::XC3S200);
+  Download(BoardKind::PromJtagMode, BitPart::Xc3s200);
   ASSERT_EQ(result_, DownloadResult::Complete);
   std::vector<uint8_t> image;
   ASSERT_TRUE(ReadProm(state_, host_, &image));

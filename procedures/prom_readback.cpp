@@ -2,8 +2,6 @@
 
 #include <cstring>
 
-#include "procedures/download_prom.h"
-
 namespace torvane {
 
 namespace {
@@ -15,8 +13,6 @@ constexpr size_t FIRST_DR_SAMPLE = 7;
 // collects their samples before the data scan is written.
 constexpr size_t READ_IDLE_CLOCKS = 20;
 constexpr size_t ADDRESS_SCAN_VECTORS = 22;
-constexpr size_t BLOCK_BITS = 8 * PROM_BLOCK_BYTES;
-constexpr size_t DATA_SCAN_VECTORS = 3 + BLOCK_BITS + 2;
 
 // From Run-Test/Idle: Select-DR-Scan, Capture-DR, Shift-DR; seventeen bits, the PROM's
 // 16-bit address least significant bit first and a 0 for the FPGA's bypass bit, the
@@ -31,13 +27,14 @@ void AddressScan(uint16_t address, PinVector out[ADDRESS_SCAN_VECTORS]) {
   out[21] = 0x00;
 }
 
-// From Run-Test/Idle: Select-DR-Scan, Capture-DR, Shift-DR; 4096 bits shifted out of
-// the PROM's data register, the last into Exit1-DR; Update-DR, Run-Test/Idle.
-void DataScan(PinVector* out) {
-  std::memset(out, 0, DATA_SCAN_VECTORS);
-  out[0] = PIN_TMS;
-  out[3 + BLOCK_BITS - 1] = PIN_TMS;
-  out[3 + BLOCK_BITS] = PIN_TMS;
+// From Run-Test/Idle: Select-DR-Scan, Capture-DR, Shift-DR; the block's bits shifted out
+// of the PROM's data register, the last into Exit1-DR; Update-DR, Run-Test/Idle.
+std::vector<PinVector> DataScan(size_t blockBits) {
+  std::vector<PinVector> scan(3 + blockBits + 2, 0x00);
+  scan[0] = PIN_TMS;
+  scan[3 + blockBits - 1] = PIN_TMS;
+  scan[3 + blockBits] = PIN_TMS;
+  return scan;
 }
 
 }  // namespace
@@ -46,15 +43,16 @@ void DataScan(PinVector* out) {
 // eight bits least significant first, then six ones for the FPGA's BYPASS, the last
 // into Exit1-IR; Update-IR, Run-Test/Idle.
 void ChainInstructionScan(uint8_t promInstruction, PinVector out[CHAIN_SCAN_VECTORS]) {
-  out[0] = PIN_TMS;
-  out[1] = PIN_TMS;
-  out[2] = 0x00;
-  out[3] = 0x00;
-  for (int i = 0; i < 8; ++i) out[4 + i] = (promInstruction >> i) & 1 ? PIN_TDI : 0x00;
-  for (int i = 0; i < 6; ++i) out[12 + i] = PIN_TDI;
-  out[17] = PIN_TDI | PIN_TMS;
-  out[18] = PIN_TMS;
-  out[19] = 0x00;
+  size_t n = 0;
+  out[n++] = PIN_TMS;
+  out[n++] = PIN_TMS;
+  out[n++] = 0x00;
+  out[n++] = 0x00;
+  for (int i = 0; i < PROM_IR_LENGTH; ++i) out[n++] = (promInstruction >> i) & 1 ? PIN_TDI : 0x00;
+  for (int i = 0; i < FPGA_IR_LENGTH; ++i) out[n++] = PIN_TDI;
+  out[n - 1] = PIN_TDI | PIN_TMS;
+  out[n++] = PIN_TMS;
+  out[n++] = 0x00;
 }
 
 bool ExchangeVectors(AdapterLink& link, const PinVector* vectors, size_t count,
@@ -79,12 +77,12 @@ bool LoadPromInstruction(AdapterLink& link, uint8_t promInstruction) {
   return ExchangeVectors(link, scan, CHAIN_SCAN_VECTORS, nullptr);
 }
 
-bool ReadPromBlocks(AdapterLink& link, DialogHost& host, uint32_t blocks,
+bool ReadPromBlocks(AdapterLink& link, DialogHost& host, const Part& prom, uint32_t blocks,
                     std::vector<uint8_t>* image) {
-  image->assign(static_cast<size_t>(blocks) * PROM_BLOCK_BYTES, 0);
-  std::vector<PinVector> data(DATA_SCAN_VECTORS);
-  std::vector<uint8_t> samples(2 * DATA_SCAN_VECTORS);
-  DataScan(data.data());
+  const size_t blockBits = 8 * size_t{prom.blockBytes};
+  image->assign(static_cast<size_t>(blocks) * prom.blockBytes, 0);
+  std::vector<PinVector> data = DataScan(blockBits);
+  std::vector<uint8_t> samples(2 * data.size());
   if (!LoadPromInstruction(link, PROM_ISC_ENABLE)) return false;
   for (uint32_t block = 0; block < blocks; ++block) {
     PinVector setup[CHAIN_SCAN_VECTORS + ADDRESS_SCAN_VECTORS + CHAIN_SCAN_VECTORS +
@@ -92,12 +90,12 @@ bool ReadPromBlocks(AdapterLink& link, DialogHost& host, uint32_t blocks,
     ChainInstructionScan(PROM_ISC_ADDRESS_SHIFT, setup);
     AddressScan(static_cast<uint16_t>(block * BLOCK_ADDRESS_STEP), setup + CHAIN_SCAN_VECTORS);
     ChainInstructionScan(PROM_ISC_READ, setup + CHAIN_SCAN_VECTORS + ADDRESS_SCAN_VECTORS);
-    if (!ExchangeVectors(link, setup, sizeof setup, nullptr) ||
+    if (!ExchangeVectors(link, setup, TableSize(setup), nullptr) ||
         !ExchangeVectors(link, data.data(), data.size(), samples.data())) {
       return false;
     }
-    uint8_t* out = image->data() + static_cast<size_t>(block) * PROM_BLOCK_BYTES;
-    for (size_t bit = 0; bit < BLOCK_BITS; ++bit) {
+    uint8_t* out = image->data() + static_cast<size_t>(block) * prom.blockBytes;
+    for (size_t bit = 0; bit < blockBits; ++bit) {
       if (samples[FIRST_DR_SAMPLE + 2 * bit] & PIN_TDO) {
         out[bit / 8] = static_cast<uint8_t>(out[bit / 8] | (0x80 >> (bit % 8)));
       }
@@ -113,13 +111,14 @@ bool LeavePromIsc(AdapterLink& link) {
   return ok;
 }
 
-int FirstDifferentBlock(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b) {
+int FirstDifferentBlock(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b,
+                        uint32_t blockBytes) {
   size_t longest = a.size() > b.size() ? a.size() : b.size();
-  for (size_t at = 0; at < longest; at += PROM_BLOCK_BYTES) {
-    size_t n = PROM_BLOCK_BYTES;
+  for (size_t at = 0; at < longest; at += blockBytes) {
+    size_t n = blockBytes;
     if (at + n > a.size() || at + n > b.size() ||
         std::memcmp(a.data() + at, b.data() + at, n) != 0) {
-      return static_cast<int>(at / PROM_BLOCK_BYTES);
+      return static_cast<int>(at / blockBytes);
     }
   }
   return -1;

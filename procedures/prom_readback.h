@@ -10,6 +10,7 @@
 
 #include "link/vectors.h"
 #include "procedures/dialog_host.h"
+#include "procedures/parts.h"
 
 namespace torvane {
 
@@ -18,8 +19,10 @@ namespace torvane {
 // whole USB packets of 62 samples: the chip sends them at once, without waiting for its
 // latency timer.
 constexpr uint32_t SAMPLES_IN_FLIGHT = 124;
-constexpr uint32_t CHAIN_SCAN_VECTORS = 20;
+// The walk to Shift-IR, both instruction registers, Update-IR and Run-Test/Idle.
+constexpr uint32_t CHAIN_SCAN_VECTORS = 4 + PROM_IR_LENGTH + FPGA_IR_LENGTH + 2;
 constexpr uint32_t ISC_DISABLE_MS = 110;  // the PROM leaves programming mode meanwhile
+constexpr uint16_t BLOCK_ADDRESS_STEP = 0x20;  // the address register's units per block
 
 // PROM instructions this file loads, beside the ones the download uses.
 constexpr uint8_t PROM_ISC_ENABLE = 0xE8;
@@ -41,17 +44,18 @@ bool ExchangeVectors(AdapterLink& link, const PinVector* vectors, size_t count,
 // Loads one instruction into the PROM (the FPGA in BYPASS) through the exchange.
 bool LoadPromInstruction(AdapterLink& link, uint8_t promInstruction);
 
-// ISC_ENABLE, then each block's ISC_ADDRESS_SHIFT, ISC_READ and its 4096 bits shifted
-// out, into `image` (blocks * 512 bytes); host.SetReadBackProgress after each block.
+// ISC_ENABLE, then each block's ISC_ADDRESS_SHIFT, ISC_READ and its bits shifted out,
+// into `image` (blocks whole blocks of `prom`); host.SetReadBackProgress after each block.
 // The PROM is left in ISC mode. False when any exchange failed.
-bool ReadPromBlocks(AdapterLink& link, DialogHost& host, uint32_t blocks,
+bool ReadPromBlocks(AdapterLink& link, DialogHost& host, const Part& prom, uint32_t blocks,
                     std::vector<uint8_t>* image);
 
 // ISC_DISABLE and the time the PROM needs to leave programming mode.
 bool LeavePromIsc(AdapterLink& link);
 
-// The first 512-byte block in which the two images differ (the shorter one's length
-// counts as a difference), or -1 when they are equal.
-int FirstDifferentBlock(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b);
+// The first block of `blockBytes` in which the two images differ (the shorter one's
+// length counts as a difference), or -1 when they are equal.
+int FirstDifferentBlock(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b,
+                        uint32_t blockBytes);
 
 }  // namespace torvane

@@ -12,26 +12,17 @@ IdentifyResult Reconnect(AppState& state, DialogHost& host) {
 
 DownloadResult DownloadIdentified(AppState& state, DialogHost& host) {
   switch (state.deviceMode) {
-    case DEVICE_FPGA:
+    case DeviceMode::Fpga:
       return DownloadFpga(state, host);
-    case DEVICE_PROM:
+    case DeviceMode::Prom:
       return DownloadProm(state, host);
-    case DEVICE_NONE:
+    case DeviceMode::None:
       break;
   }
-  host.ShowError(MessageOwner::Dialog, TEXT_INTERFACE_NOT_PRESENT);
-  return DownloadResult::NotPresent;
+  return ShowNotPresent(host);
 }
 
-DownloadResult DownloadIdentified(AppState& state, DialogHost& host, const BitFile& file) {
-  switch (state.deviceMode) {
-    case DEVICE_FPGA:
-      return DownloadFpgaFrom(state, host, file);
-    case DEVICE_PROM:
-      return DownloadPromFrom(state, host, file);
-    case DEVICE_NONE:
-      break;
-  }
+DownloadResult ShowNotPresent(DialogHost& host) {
   host.ShowError(MessageOwner::Dialog, TEXT_INTERFACE_NOT_PRESENT);
   return DownloadResult::NotPresent;
 }

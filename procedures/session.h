@@ -3,14 +3,11 @@
 // the last identification chose.
 #pragma once
 
-#include "bitfile/bit_file.h"
 #include "procedures/app_state.h"
 #include "procedures/dialog_host.h"
 #include "procedures/identify.h"
 
 namespace torvane {
-
-constexpr const char* TEXT_INTERFACE_NOT_PRESENT = "Interface not present !";
 
 // Closes the handle, even when the last open failed (the driver answers for a stale
 // handle), then identifies the chain.
@@ -20,7 +17,8 @@ IdentifyResult Reconnect(AppState& state, DialogHost& host);
 // been identified yet) it shows "Interface not present !" and returns NotPresent.
 // The selected path is loaded first, its refusal shown as a box.
 DownloadResult DownloadIdentified(AppState& state, DialogHost& host);
-// The same with a file the front-end has already loaded.
-DownloadResult DownloadIdentified(AppState& state, DialogHost& host, const BitFile& file);
+// Nothing was identified to download to: shows "Interface not present !" and returns
+// NotPresent.
+DownloadResult ShowNotPresent(DialogHost& host);
 
 }  // namespace torvane

@@ -1,39 +1,8 @@
 #include "procedures/verdict.h"
 
-#include <cstring>
-
 #include "link/vectors.h"
-#include "procedures/fpga_status.h"
 
 namespace torvane {
-
-// Rows 1 to 17 name the adapter's error conditions; only 0 and 18 are ever shown.
-const char STATUS_MESSAGES[STATUS_MESSAGE_COUNT][STATUS_MESSAGE_SIZE] = {
-    "DOWNLOAD COMPLETE !",
-    "INVALID HANDLE !",
-    "DEVICE NOT FOUND !",
-    "DEVICE NOT OPENED !",
-    "IO ERROR !",
-    "INSUFFICIENT RESOURCES !",
-    "INVALID PARAMETER !",
-    "INVALID BAUD_RATE !",
-    "DEVICE NOT OPENED FOR ERASE !",
-    "DEVICE NOT OPENED FOR WRITE !",
-    "FAILED TO WRITE DEVICE !",
-    "EEPROM READ FAILED !",
-    "EEPROM WRITE FAILED !",
-    "EEPROM ERASE FAILED !",
-    "EEPROM NOT PRESENT !",
-    "EEPROM NOT PROGRAMMED !",
-    "INVALID ARGS !",
-    "OTHER ERROR !",
-    "DOWNLOAD FAILED !",
-    "UNEXPECTED EOF !",
-};
-
-const char* VerdictText(DownloadResult result) {
-  return STATUS_MESSAGES[result == DownloadResult::Complete ? STATUS_COMPLETE : STATUS_FAILED];
-}
 
 MessageIcon VerdictIcon(DownloadResult result) {
   return result == DownloadResult::Complete ? MessageIcon::Information : MessageIcon::Error;
@@ -49,27 +18,6 @@ FpgaCheck CheckOf(const DoneCheck& check) {
 }
 
 }  // namespace
-
-const char* FpgaCheckText(FpgaCheck check) {
-  switch (check) {
-    case FpgaCheck::InitNeverHigh:
-      return "the FPGA did not clear: INIT stayed low after JPROGRAM";
-    case FpgaCheck::DoneStayedHigh:
-      return "the FPGA did not clear: DONE stayed high after JPROGRAM";
-    case FpgaCheck::WriteFailed:
-      return "a write to the cable failed";
-    case FpgaCheck::InitLowAfterLoad:
-      return "the FPGA rejected the data (INIT low): a CRC error or a design for another part";
-    case FpgaCheck::DoneLow:
-      return "the FPGA did not start (DONE low, INIT high): the file holds no design it accepts";
-    case FpgaCheck::NoSamples:
-      return "the FPGA's status did not come back through the cable";
-    case FpgaCheck::NotChecked:
-    case FpgaCheck::Configured:
-      break;
-  }
-  return nullptr;
-}
 
 DownloadResult EndWithVerdict(AppState& state, DialogHost& host, bool complete) {
   if (complete) {

@@ -1,32 +1,14 @@
-// The end of every download: the operation status texts and the verdict box, decided on
-// what the adapter (and, after a configuration, the FPGA itself) reports.
+// The end of every download: the verdict box, decided on what the adapter (and, after a
+// configuration, the FPGA itself) reports.
 #pragma once
 
 #include <cstddef>
 
 #include "procedures/app_state.h"
 #include "procedures/dialog_host.h"
+#include "procedures/fpga_status.h"
 
 namespace torvane {
-
-enum class FpgaChain : int;  // procedures/fpga_status.h
-
-constexpr size_t STATUS_MESSAGE_COUNT = 20;
-constexpr size_t STATUS_MESSAGE_SIZE = 60;
-extern const char STATUS_MESSAGES[STATUS_MESSAGE_COUNT][STATUS_MESSAGE_SIZE];
-constexpr size_t STATUS_COMPLETE = 0;
-constexpr size_t STATUS_FAILED = 18;
-
-// What the FPGA's instruction capture said about its configuration.
-struct DoneCheck {
-  bool believable;  // the capture began 1, 0 as every instruction capture must
-  bool done;
-  bool init;
-  uint8_t capture;  // the six captured bits, first out in bit 0
-};
-
-// One line naming what went wrong; null for NotChecked and Configured.
-const char* FpgaCheckText(FpgaCheck check);
 
 // The verdict of a configuration: waits, queries the receive count, reads DONE and INIT
 // through `chain` (recording what it found in state.report), shows the verdict box and

@@ -76,14 +76,13 @@ Board::Board(BoardKind kind)
                  kind == BoardKind::PromJtagMode || kind == BoardKind::PromStuck;
   bool hasFpga = kind == BoardKind::Xc3s200 || bigFpga || hasProm;
   if (hasFpga) {
-    auto fpga = bigFpga ? std::make_unique<Fpga>("XC3S400", 0x0141C093)
-                        : std::make_unique<Fpga>("XC3S200", 0x01414093);
+    auto fpga = std::make_unique<Fpga>(*FindPart(bigFpga ? IDCODE_XC3S400 : IDCODE_XC3S200));
     fpga_ = fpga.get();
     fpga_->UseClock(&now_);
     chain_.push_back(std::move(fpga));
   }
   if (hasProm) {
-    auto prom = std::make_unique<Prom>();
+    auto prom = std::make_unique<Prom>(*FindPart(IDCODE_PROM_XCF02S));
     prom_ = prom.get();
     chain_.push_back(std::move(prom));
     // With the mode pins on master serial, CONFIG pulses PROG and the FPGA boots from

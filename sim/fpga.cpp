@@ -24,8 +24,8 @@ constexpr uint32_t CAPTURE_DONE = 0x20;
 
 }  // namespace
 
-Fpga::Fpga(const char* name, uint32_t idcode)
-    : JtagDevice(name, 6, idcode, INSTR_IDCODE, INSTR_BYPASS) {}
+Fpga::Fpga(const Part& part)
+    : JtagDevice(part.name, part.irLength, part.idcode, INSTR_IDCODE, INSTR_BYPASS) {}
 
 void Fpga::PowerOn() {
   JtagDevice::PowerOn();

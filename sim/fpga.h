@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "procedures/parts.h"
 #include "sim/jtag_device.h"
 
 namespace torvane::sim {
@@ -32,7 +33,7 @@ class Fpga : public JtagDevice {
     bool jprogramIgnored = false;  // JPROGRAM clears nothing: the design and DONE stay
   };
 
-  Fpga(const char* name, uint32_t idcode);
+  explicit Fpga(const Part& part);  // its name, IDCODE and instruction register
 
   // The board's time in nanoseconds; without a clock, clearing takes no time.
   void UseClock(const uint64_t* nowNanoseconds) { clock_ = nowNanoseconds; }

@@ -4,8 +4,8 @@
 
 namespace torvane::sim {
 
-Prom::Prom()
-    : JtagDevice("XCF02S", 8, IDCODE, INSTR_IDCODE, INSTR_BYPASS),
+Prom::Prom(const Part& part)
+    : JtagDevice(part.name, part.irLength, part.idcode, INSTR_IDCODE, INSTR_BYPASS),
       memory_(BLOCK_BYTES * BLOCK_COUNT, 0x00),
       dataRing_(BLOCK_BYTES * 8, 0),
       dataRegister_(BLOCK_BYTES, 0xFF) {}

@@ -12,13 +12,13 @@
 #include <functional>
 #include <vector>
 
+#include "procedures/parts.h"
 #include "sim/jtag_device.h"
 
 namespace torvane::sim {
 
 class Prom : public JtagDevice {
  public:
-  static constexpr uint32_t IDCODE = 0xF5045093;
   static constexpr uint32_t INSTR_IDCODE = 0xFE;
   static constexpr uint32_t INSTR_BYPASS = 0xFF;
   static constexpr uint32_t INSTR_ISC_ENABLE = 0xE8;
@@ -43,7 +43,7 @@ class Prom : public JtagDevice {
   // before then is ignored.
   static constexpr uint32_t DISABLE_MS = 100;
 
-  Prom();
+  explicit Prom(const Part& part);  // its name, IDCODE and instruction register
 
   const std::vector<uint8_t>& memory() const { return memory_; }
   void Fill(uint8_t value);  // the array as it left the factory or a previous design

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <iterator>
+
 namespace torvane::sim {
 namespace {
 
@@ -34,7 +36,7 @@ const Transition DIAGRAM[] = {
 };
 
 TEST(Tap, FollowsTheStateDiagram) {
-  ASSERT_EQ(sizeof DIAGRAM / sizeof DIAGRAM[0], static_cast<size_t>(TAP_STATE_COUNT));
+  ASSERT_EQ(std::size(DIAGRAM), static_cast<size_t>(TAP_STATE_COUNT));
   for (const Transition& t : DIAGRAM) {
     EXPECT_EQ(TapNext(t.from, false), t.tms0) << TapStateName(t.from);
     EXPECT_EQ(TapNext(t.from, true), t.tms1) << TapStateName(t.from);

@@ -153,7 +153,8 @@ TEST_F(Faults, IdentificationUnderEachFault) {
       std::string device = c.deviceLine;
       if (kind == BoardKind::Prom200 && c.plan.shortReadLimit) device = "JTAG : not found (13)";
       EXPECT_EQ(host_.deviceLine(), device);
-      EXPECT_EQ(state_.deviceMode, DEVICE_NONE);  // nothing is downloaded into an unknown chain
+      // Nothing is downloaded into an unknown chain.
+      EXPECT_EQ(state_.deviceMode, DeviceMode::None);
       EXPECT_TRUE(host_.messages.empty());
 
       found = Reconnect();

@@ -210,7 +210,7 @@ TEST_F(Paths, AFileChangedDuringTheDownloadIsSentAsItWasLoaded) {
       SCOPED_TRACE(std::string(prom ? "PROM, " : "FPGA, ") + change.name);
       Connect(prom ? BoardKind::Prom200 : BoardKind::Xc3s200);
       host_.messages.clear();
-      const size_t size = prom ? 3000 : PartDataSize(BitPart::XC3S200);
+      const size_t size = prom ? 3000 : PartDataSize(BitPart::Xc3s200);
       if (prom) {
         SelectRawFile(size);
       } else {
@@ -230,7 +230,7 @@ TEST_F(Paths, AFileChangedDuringTheDownloadIsSentAsItWasLoaded) {
       EXPECT_EQ(result, DownloadResult::Complete);
       std::vector<uint8_t> expected = DataSection(size);
       if (prom) {
-        expected.resize(6 * PROM_BLOCK_BYTES, 0xFF);
+        expected.resize(6 * sim::Prom::BLOCK_BYTES, 0xFF);
         const std::vector<uint8_t>& memory = board_->prom()->memory();
         EXPECT_TRUE(std::equal(expected.begin(), expected.end(), memory.begin()));
         EXPECT_EQ(board_->prom()->programmedAddresses().size(), 6u);

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 
 #include "sim/config_crc.h"
 
@@ -100,24 +101,24 @@ std::vector<uint8_t> PacketBody(BitPart part, uint32_t seed, size_t size) {
 }  // namespace
 
 const char* PartName(BitPart part) {
-  return part == BitPart::XC3S400 ? "3s400ft256" : "3s200ft256";
+  return part == BitPart::Xc3s400 ? "3s400ft256" : "3s200ft256";
 }
 
 uint32_t PartIdcode(BitPart part) {
-  return part == BitPart::XC3S400 ? 0x0141C093 : 0x01414093;
+  return part == BitPart::Xc3s400 ? 0x0141C093 : 0x01414093;
 }
 
 size_t PartDataSize(BitPart part) {
-  return part == BitPart::XC3S400 ? 212392 : 130952;
+  return part == BitPart::Xc3s400 ? 212392 : 130952;
 }
 
 bool ParsePartName(const char* text, BitPart* part) {
   if (std::strcmp(text, "xc3s200") == 0) {
-    *part = BitPart::XC3S200;
+    *part = BitPart::Xc3s200;
     return true;
   }
   if (std::strcmp(text, "xc3s400") == 0) {
-    *part = BitPart::XC3S400;
+    *part = BitPart::Xc3s400;
     return true;
   }
   return false;
@@ -133,7 +134,7 @@ std::vector<uint8_t> MakeBitstreamBody(BitPart part, uint32_t seed, size_t size,
 std::vector<uint8_t> MakeBitFile(const BitstreamOptions& options) {
   const size_t size = options.dataSize == AUTO_DATA_SIZE ? PartDataSize(options.part)
                                                          : options.dataSize;
-  std::vector<uint8_t> file(PREAMBLE, PREAMBLE + sizeof PREAMBLE);
+  std::vector<uint8_t> file(std::begin(PREAMBLE), std::end(PREAMBLE));
   if (options.defect == BitDefect::BadPreamble) {
     file[1] = 0x08;
   }

@@ -10,7 +10,7 @@
 
 namespace torvane {
 
-enum class BitPart { XC3S200, XC3S400 };
+enum class BitPart { Xc3s200, Xc3s400 };
 
 enum class BitDefect {
   None,
@@ -24,7 +24,7 @@ enum class BitDefect {
 constexpr size_t AUTO_DATA_SIZE = static_cast<size_t>(-1);
 
 struct BitstreamOptions {
-  BitPart part = BitPart::XC3S200;
+  BitPart part = BitPart::Xc3s200;
   uint32_t seed = 1;
   size_t dataSize = AUTO_DATA_SIZE;  // the part's configuration size unless set
   bool rawBody = false;              // pseudo-random bytes instead of packets
@@ -38,11 +38,19 @@ constexpr uint32_t SYNC_WORD = 0xAA995566;
 constexpr uint32_t NOP_WORD = 0x20000000;
 constexpr uint32_t OP_NOP = 0;
 constexpr uint32_t OP_WRITE = 2;
-enum ConfigRegister : uint32_t {
-  REG_CRC = 0, REG_FAR = 1, REG_FDRI = 2, REG_CMD = 4, REG_CTL = 5,
-  REG_MASK = 6, REG_COR = 9, REG_IDCODE = 14,
-};
-enum ConfigCommand : uint32_t { CMD_WCFG = 1, CMD_START = 5, CMD_RCRC = 7, CMD_DESYNC = 13 };
+// Configuration registers and the commands written to REG_CMD.
+constexpr uint32_t REG_CRC = 0;
+constexpr uint32_t REG_FAR = 1;
+constexpr uint32_t REG_FDRI = 2;
+constexpr uint32_t REG_CMD = 4;
+constexpr uint32_t REG_CTL = 5;
+constexpr uint32_t REG_MASK = 6;
+constexpr uint32_t REG_COR = 9;
+constexpr uint32_t REG_IDCODE = 14;
+constexpr uint32_t CMD_WCFG = 1;
+constexpr uint32_t CMD_START = 5;
+constexpr uint32_t CMD_RCRC = 7;
+constexpr uint32_t CMD_DESYNC = 13;
 
 constexpr uint32_t Type1Header(uint32_t opcode, uint32_t reg, uint32_t wordCount) {
   return 0x20000000u | (opcode << 27) | (reg << 13) | wordCount;

@@ -60,17 +60,17 @@ TEST_P(GeneratedSize, ParsesWithTheReaderAtTheExactSize) {
 
 INSTANTIATE_TEST_SUITE_P(
     Sizes, GeneratedSize,
-    ::testing::Values(SizeCase{"Xc3s200", BitPart::XC3S200, AUTO_DATA_SIZE, 130952},
-                      SizeCase{"Xc3s400", BitPart::XC3S400, AUTO_DATA_SIZE, 212392},
-                      SizeCase{"OneByte", BitPart::XC3S200, 1, 1},
-                      SizeCase{"Empty", BitPart::XC3S200, 0, 0},
-                      SizeCase{"OneChunk", BitPart::XC3S200, 512, 512},
-                      SizeCase{"PromSized", BitPart::XC3S400, 262144, 262144}),
+    ::testing::Values(SizeCase{"Xc3s200", BitPart::Xc3s200, AUTO_DATA_SIZE, 130952},
+                      SizeCase{"Xc3s400", BitPart::Xc3s400, AUTO_DATA_SIZE, 212392},
+                      SizeCase{"OneByte", BitPart::Xc3s200, 1, 1},
+                      SizeCase{"Empty", BitPart::Xc3s200, 0, 0},
+                      SizeCase{"OneChunk", BitPart::Xc3s200, 512, 512},
+                      SizeCase{"PromSized", BitPart::Xc3s400, 262144, 262144}),
     [](const ::testing::TestParamInfo<SizeCase>& info) { return info.param.name; });
 
 // Walks the packets of a full-size body as the simulated FPGA would read them.
 TEST(MakeBitstreamBody, WritesSyncIdcodeFrameDataAndDesync) {
-  for (BitPart part : {BitPart::XC3S200, BitPart::XC3S400}) {
+  for (BitPart part : {BitPart::Xc3s200, BitPart::Xc3s400}) {
     SCOPED_TRACE(PartName(part));
     std::vector<uint8_t> body = MakeBitstreamBody(part, 3, PartDataSize(part), false);
     ASSERT_EQ(body.size(), PartDataSize(part));
@@ -115,10 +115,10 @@ TEST(MakeBitstreamBody, WritesSyncIdcodeFrameDataAndDesync) {
 }
 
 TEST(MakeBitstreamBody, IsDeterministicFromTheSeed) {
-  std::vector<uint8_t> first = MakeBitstreamBody(BitPart::XC3S200, 7, 4096, false);
-  EXPECT_EQ(first, MakeBitstreamBody(BitPart::XC3S200, 7, 4096, false));
-  EXPECT_NE(first, MakeBitstreamBody(BitPart::XC3S200, 8, 4096, false));
-  EXPECT_NE(first, MakeBitstreamBody(BitPart::XC3S200, 7, 4096, true));
+  std::vector<uint8_t> first = MakeBitstreamBody(BitPart::Xc3s200, 7, 4096, false);
+  EXPECT_EQ(first, MakeBitstreamBody(BitPart::Xc3s200, 7, 4096, false));
+  EXPECT_NE(first, MakeBitstreamBody(BitPart::Xc3s200, 8, 4096, false));
+  EXPECT_NE(first, MakeBitstreamBody(BitPart::Xc3s200, 7, 4096, true));
 }
 
 TEST(MakeBitFile, MalformedVariantsAreRejectedByTheReader) {

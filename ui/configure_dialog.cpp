@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string>
 
+#include "cable/cable.h"
 #include "procedures/identify.h"
 #include "procedures/session.h"
 #include "ui/report.h"
@@ -13,15 +14,17 @@ namespace torvane::ui {
 namespace {
 constexpr uint32_t PROGRESS_INITIAL_MAX = 100;
 
-// The status line keeps its fixed text; why the cable would not open goes to the system
-// log, where whoever looks after the machine finds it.
+// The status line keeps its fixed text; why the cable would not open, and what to do
+// about it, goes to the system log, where whoever looks after the machine finds it.
 void LogOpenProblem(ConfigureDialog& dialog, const IdentifyResult& found) {
   const Adapter* adapter = dialog.state.link.adapter;
   if (found.openStatus == ADAPTER_OK || adapter == nullptr) return;
   const char* problem = adapter->LastOpenProblem();
   if (problem[0] == '\0') return;
   std::string entry = std::string("The FT232R cable could not be opened: ") + problem;
-  LogEvent(dialog.view, EVENT_WARNING, entry.c_str());
+  const char* remedy = CableRemedy(adapter->LastOpenProblemKind());
+  if (remedy) entry += std::string(" (") + remedy + ")";
+  LogEvent(dialog.view, EventType::Warning, entry.c_str());
 }
 }  // namespace
 

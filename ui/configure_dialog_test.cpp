@@ -73,7 +73,7 @@ TEST_F(ConfigureDialogTest, OpeningSetsInitialStatesAndIdentifies) {
   // No adapter at all: both lines still tell the user, and no device mode is set.
   EXPECT_EQ(view.texts[IDC_USB_STATUS], "USB : Not Connected");
   EXPECT_EQ(view.texts[IDC_DEVICE_STATUS], "JTAG : not found (0)");
-  EXPECT_EQ(state.deviceMode, DEVICE_NONE);
+  EXPECT_EQ(state.deviceMode, DeviceMode::None);
   EXPECT_TRUE(view.messages.empty());
 }
 
@@ -109,7 +109,7 @@ TEST_F(ConfigureDialogTest, DownloadWithNoDeviceModeSaysTheInterfaceIsNotPresent
   std::unique_ptr<sim::Board> board = sim::MakeBoard(sim::BoardKind::Xc3s200);
   state.link.adapter = board.get();
   std::snprintf(state.path, sizeof state.path, "%s", "/any.bit");
-  state.deviceMode = DEVICE_NONE;
+  state.deviceMode = DeviceMode::None;
   OnCommand(dialog, IDC_DOWNLOAD);
   ASSERT_EQ(view.messages.size(), 1u);
   const torvane::testing::RecordedMessage& box = view.messages.back();
@@ -193,7 +193,7 @@ TEST_F(ConfigureDialogTest, ConnectClosesTheHandleAndIdentifiesAgain) {
 }
 
 TEST_F(ConfigureDialogTest, OtherCommandsDoNothing) {
-  state.deviceMode = DEVICE_NONE;
+  state.deviceMode = DeviceMode::None;
   std::snprintf(state.path, sizeof state.path, "%s", "/kept.bit");
   // The standard OK and Cancel commands, a status line and an unknown identifier.
   for (int id : {1, 2, 0, static_cast<int>(IDC_USB_STATUS), static_cast<int>(IDC_PROGRESS),

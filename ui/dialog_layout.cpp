@@ -1,5 +1,7 @@
 #include "ui/dialog_layout.h"
 
+#include <iterator>
+
 #include "ui/resource.h"
 
 namespace torvane::ui {
@@ -27,7 +29,7 @@ const ControlSpec CONFIGURE_CONTROLS[] = {
     {ControlKind::ProgressBar, IDC_PROGRESS, "", 16, 158, 170, 7, STYLE_SMOOTH | STYLE_BORDER},
 };
 
-const size_t CONFIGURE_CONTROL_COUNT = sizeof CONFIGURE_CONTROLS / sizeof CONFIGURE_CONTROLS[0];
+const size_t CONFIGURE_CONTROL_COUNT = std::size(CONFIGURE_CONTROLS);
 
 const ControlSpec* FindControl(int id) {
   for (size_t i = 0; i < CONFIGURE_CONTROL_COUNT; ++i) {

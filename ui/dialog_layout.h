@@ -1,6 +1,7 @@
 // The layout of the configuration dialog: caption, size, font and every control in
 // resource order (which is also the creation and tab order), positions in dialog units.
-// Each toolkit builds its window from this one table.
+// The Qt dialog builds its window from this table; the Win32 dialog is made from the
+// resource script, which a test holds to the table control by control.
 #pragma once
 
 #include <cstddef>
@@ -17,18 +18,16 @@ constexpr int DIALOG_HEIGHT_DU = 180;
 enum class ControlKind { GroupBox, PushButton, Edit, ProgressBar };
 
 // Control styles, named after what they do rather than after one toolkit's flags.
-enum ControlStyle : uint32_t {
-  STYLE_TAB_STOP = 1u << 0,
-  STYLE_DISABLED = 1u << 1,
-  STYLE_CENTRED = 1u << 2,
-  STYLE_BORDER = 1u << 3,
-  STYLE_AUTO_HSCROLL = 1u << 4,
-  STYLE_AUTO_VSCROLL = 1u << 5,
-  STYLE_MULTILINE = 1u << 6,
-  STYLE_RTL_READING = 1u << 7,
-  STYLE_DEFAULT_BUTTON = 1u << 8,
-  STYLE_SMOOTH = 1u << 9,
-};
+constexpr uint32_t STYLE_TAB_STOP = 1u << 0;
+constexpr uint32_t STYLE_DISABLED = 1u << 1;
+constexpr uint32_t STYLE_CENTRED = 1u << 2;
+constexpr uint32_t STYLE_BORDER = 1u << 3;
+constexpr uint32_t STYLE_AUTO_HSCROLL = 1u << 4;
+constexpr uint32_t STYLE_AUTO_VSCROLL = 1u << 5;
+constexpr uint32_t STYLE_MULTILINE = 1u << 6;
+constexpr uint32_t STYLE_RTL_READING = 1u << 7;
+constexpr uint32_t STYLE_DEFAULT_BUTTON = 1u << 8;
+constexpr uint32_t STYLE_SMOOTH = 1u << 9;
 
 constexpr int NO_CONTROL_ID = -1;  // group boxes: static, never addressed
 

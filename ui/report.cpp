@@ -32,7 +32,7 @@ void ReportLastError(DialogHost& host, MessageOwner owner) {
   // Taken first: logging may itself change the last error.
   int code = LastSystemError();
   std::string text = SystemErrorText(code);
-  LogEvent(host, EVENT_ERROR, text.c_str());
+  LogEvent(host, EventType::Error, text.c_str());
   if (owner != MessageOwner::None) {
     host.ShowError(owner, text.c_str());
   }

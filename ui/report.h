@@ -10,10 +10,10 @@
 namespace torvane::ui {
 
 // Entry types, numbered as the Windows event log numbers them.
-enum EventType : uint16_t {
-  EVENT_ERROR = 1,
-  EVENT_WARNING = 2,
-  EVENT_INFORMATION = 4,
+enum class EventType : uint16_t {
+  Error = 1,
+  Warning = 2,
+  Information = 4,
 };
 
 constexpr const char* LOG_SOURCE = "Torvane";

@@ -12,11 +12,11 @@ namespace {
 
 int SyslogPriority(EventType type) {
   switch (type) {
-    case EVENT_ERROR:
+    case EventType::Error:
       return LOG_ERR;
-    case EVENT_WARNING:
+    case EventType::Warning:
       return LOG_WARNING;
-    case EVENT_INFORMATION:
+    case EventType::Information:
       return LOG_INFO;
   }
   return LOG_NOTICE;

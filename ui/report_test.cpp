@@ -28,7 +28,7 @@ TEST(ReportTest, TheLastErrorIsShownWithItsSystemTextOnlyWhenThereIsAnOwner) {
 
 TEST(ReportTest, AWrittenEntryShowsNothing) {
   FakeView view;
-  LogEvent(view, EVENT_ERROR, "torvane report test entry");
+  LogEvent(view, EventType::Error, "torvane report test entry");
   EXPECT_TRUE(view.messages.empty());
 }
 

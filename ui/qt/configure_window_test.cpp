@@ -39,7 +39,7 @@ class ConfigureWindowTest : public QObject {
     auto* device = d.Get<QLineEdit>(IDC_DEVICE_STATUS);
     QCOMPARE(usb->text(), QString("USB : Connected"));
     QCOMPARE(device->text(), QString("Download PROM"));
-    QCOMPARE(d.state.deviceMode, torvane::DEVICE_PROM);
+    QCOMPARE(d.state.deviceMode, torvane::DeviceMode::Prom);
     for (QLineEdit* line : {usb, device}) {
       QVERIFY(!line->isEnabled());
       QVERIFY(line->isReadOnly());
@@ -123,7 +123,7 @@ class ConfigureWindowTest : public QObject {
     QTest::mouseClick(connectButton, Qt::LeftButton);
     QCOMPARE(usb->text(), QString("USB : Connected"));
     QCOMPARE(device->text(), QString("Download FPGA XC3S400"));
-    QCOMPARE(d.state.deviceMode, torvane::DEVICE_FPGA);
+    QCOMPARE(d.state.deviceMode, torvane::DeviceMode::Fpga);
 
     // The cable pulled: both lines change.
     auto none = MakeBoard(BoardKind::None);
@@ -135,7 +135,7 @@ class ConfigureWindowTest : public QObject {
 
   void downloadWithoutAModeSaysSo() {
     OpenDialog d(BoardKind::None);
-    d.state.deviceMode = torvane::DEVICE_NONE;  // as before any identification finished
+    d.state.deviceMode = torvane::DeviceMode::None;  // as before any identification finished
     d.Get<QLineEdit>(IDC_FILE_PATH)->setText("/boards/top.bit");
     QTest::mouseClick(d.Get<QPushButton>(IDC_DOWNLOAD), Qt::LeftButton);
     QCOMPARE(d.presenter.shown.size(), size_t{1});

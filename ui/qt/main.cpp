@@ -3,12 +3,16 @@
 // (the desktop entry's %f) is the selected path.
 #include <QApplication>
 
+#include <string>
+
+#include "cable/cable.h"
 #include "ui/qt/configure_window.h"
-#include "ui/qt/real_adapter.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
-  std::unique_ptr<torvane::Adapter> adapter = torvane::ui::MakeRealAdapter();
+  // Null on a build without a USB backend: the dialog then shows the cable not connected.
+  std::string noBackend;
+  std::unique_ptr<torvane::Adapter> adapter = torvane::MakeCable(&noBackend);
   torvane::AppState state;
   state.link.adapter = adapter.get();
   torvane::ui::SystemPresenter presenter;

@@ -79,7 +79,7 @@ TEST_F(Win32DialogTest, WithoutTheDriverLibraryTheAdapterIsNotConnected) {
 }
 
 TEST_F(Win32DialogTest, BrowseShowsTheChoiceAndCancelEmptiesIt) {
-  std::string file = BitFile("chosen.bit", BitPart::XC3S200);
+  std::string file = BitFile("chosen.bit", BitPart::Xc3s200);
   Open("prom", [&](DialogDriver& d) {
     std::string title, filter;
     d.Click(IDC_BROWSE);
@@ -138,7 +138,7 @@ TEST_F(Win32DialogTest, APastedOverLongPathIsNoPath) {
 // two-character path. Wine's dialog returns at most MAX_PATH - 1 characters, so a small
 // buffer stands in for a path longer than the real one.
 TEST_F(Win32DialogTest, ABrowseChoiceLongerThanTheBufferIsNoChoice) {
-  std::string file = BitFile("chosen.bit", BitPart::XC3S200);
+  std::string file = BitFile("chosen.bit", BitPart::Xc3s200);
   ASSERT_GT(file.size(), 16u);
   Win32DialogView small(16);
   DWORD thread = GetCurrentThreadId();
@@ -186,7 +186,7 @@ TEST_F(Win32DialogTest, ConnectIdentifiesTheBoardPluggedInSince) {
 }
 
 TEST_F(Win32DialogTest, FpgaDownloadCompletesWithTheBarAtItsEnd) {
-  std::string file = BitFile("fpga.bit", BitPart::XC3S200);
+  std::string file = BitFile("fpga.bit", BitPart::Xc3s200);
   Open("xc3s200", [&](DialogDriver& d) {
     d.Type(IDC_FILE_PATH, file);
     ASSERT_TRUE(d.Sync());
@@ -205,7 +205,7 @@ TEST_F(Win32DialogTest, FpgaDownloadCompletesWithTheBarAtItsEnd) {
 }
 
 TEST_F(Win32DialogTest, PromDownloadCompletesWithTheBarAtItsEnd) {
-  std::string file = BitFile("prom.bit", BitPart::XC3S200);
+  std::string file = BitFile("prom.bit", BitPart::Xc3s200);
   Open("prom", [&](DialogDriver& d) {
     d.Type(IDC_FILE_PATH, file);
     ASSERT_TRUE(d.Sync());

@@ -4,10 +4,13 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <memory>
+#include <string>
+
+#include "cable/cable.h"
 #include "procedures/app_state.h"
 #include "ui/win32/app_shell.h"
 #include "ui/win32/configure_dialog_win32.h"
-#include "platform/d2xx_library.h"
 
 namespace {
 HINSTANCE appInstance;
@@ -31,8 +34,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR, int) {
 
   // Never unloaded, and the adapter handle is never closed at exit: both live as long as
   // the process.
-  static std::unique_ptr<torvane::D2xxAdapter> adapter =
-      torvane::LoadD2xxAdapter(torvane::D2XX_LIBRARY_NAME);
+  std::string noBackend;
+  static std::unique_ptr<torvane::Adapter> adapter = torvane::MakeCable(&noBackend);
   appState.link.adapter = adapter.get();
   if (!ShowConfigureDialog({&appState})) {
     return 0;

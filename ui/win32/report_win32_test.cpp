@@ -34,7 +34,7 @@ TEST(Win32Report, ACodeWithoutSystemTextStillNamesItsNumber) {
 }
 
 TEST(Win32Report, AnEntryGoesToTheEventLog) {
-  EXPECT_EQ(WriteSystemLog(EVENT_ERROR, "torvane test entry"), SystemLogResult::Written);
+  EXPECT_EQ(WriteSystemLog(EventType::Error, "torvane test entry"), SystemLogResult::Written);
 }
 
 }  // namespace

@@ -1,10 +1,10 @@
 // The cable choice against a fake list of attached chips: the CLI never guesses between
 // two candidates, and a named serial number decides.
-#include "cli/cable_choice.h"
+#include "cable/cable_choice.h"
 
 #include <gtest/gtest.h>
 
-namespace torvane::cli {
+namespace torvane {
 namespace {
 
 class FakeCables : public CableEnumerator {
@@ -68,4 +68,4 @@ TEST(CableChoice, ZeroOneOrTwoMatchingChips) {
 }
 
 }  // namespace
-}  // namespace torvane::cli
+}  // namespace torvane

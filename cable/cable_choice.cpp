@@ -1,6 +1,6 @@
-#include "cli/cable_choice.h"
+#include "cable/cable_choice.h"
 
-namespace torvane::cli {
+namespace torvane {
 
 namespace {
 
@@ -69,4 +69,4 @@ CableDecision DecideCable(CableEnumerator& enumerator, const std::string& descri
   return decision;
 }
 
-}  // namespace torvane::cli
+}  // namespace torvane

@@ -1,5 +1,6 @@
-// The real cable ("--board usb"), on the backend this build was made with: one source
-// file per backend (cable_libftdi.cpp, cable_d2xx.cpp, cable_none.cpp), chosen by CMake.
+// The real cable, for the CLI and both dialogs, on the backend this build was made with:
+// one source file per backend (cable_libftdi.cpp, cable_d2xx.cpp, cable_none.cpp), chosen
+// by CMake.
 #pragma once
 
 #include <memory>
@@ -8,7 +9,7 @@
 #include "link/adapter.h"
 #include "link/cable_list.h"
 
-namespace torvane::cli {
+namespace torvane {
 
 // The cable's adapter; null with `error` set when this build has no USB backend. With a
 // serial number, its opens take that chip.
@@ -21,4 +22,4 @@ std::unique_ptr<CableEnumerator> MakeCableList(bool tryOpen);
 // What a user can do about `problem` on this backend; null when there is nothing to add.
 const char* CableRemedy(OpenProblem problem);
 
-}  // namespace torvane::cli
+}  // namespace torvane

@@ -1,5 +1,6 @@
-// Which FT232R the CLI opens. Bit-banging a chip wired to something else can damage that
-// thing, so more than one candidate and none named is a refusal, never a guess.
+// Which FT232R to open when a user may name one. Bit-banging a chip wired to something
+// else can damage that thing, so more than one candidate and none named is a refusal,
+// never a guess.
 #pragma once
 
 #include <string>
@@ -7,7 +8,7 @@
 
 #include "link/cable_list.h"
 
-namespace torvane::cli {
+namespace torvane {
 
 struct CableDecision {
   enum class Kind {
@@ -28,4 +29,4 @@ CableDecision DecideCable(CableEnumerator& enumerator, const std::string& descri
 // One line per chip: description, serial, and whether it can be opened.
 std::string CableTable(const std::vector<CableInfo>& cables);
 
-}  // namespace torvane::cli
+}  // namespace torvane

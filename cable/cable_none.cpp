@@ -1,6 +1,6 @@
-#include "cli/cable.h"
+#include "cable/cable.h"
 
-namespace torvane::cli {
+namespace torvane {
 
 namespace {
 
@@ -23,4 +23,4 @@ std::unique_ptr<Adapter> MakeCable(std::string* error, const std::string&) {
 
 const char* CableRemedy(OpenProblem) { return nullptr; }
 
-}  // namespace torvane::cli
+}  // namespace torvane
