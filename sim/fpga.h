@@ -1,6 +1,6 @@
 // A Spartan-3 FPGA as its JTAG port sees it: the configuration port behind CFG_IN, a
 // configuration engine that follows the bitstream's packets far enough to check the
-// device ID and arm start-up, and the start-up sequence clocked by JSTART.
+// device ID and the CRC and arm start-up, and the start-up sequence clocked by JSTART.
 #pragma once
 
 #include <cstdint>
@@ -77,6 +77,7 @@ class Fpga : public JtagDevice {
   bool LoadingFromProm() const { return clock_ != nullptr && *clock_ < loadedAtNs_; }
   void ProcessWord(uint32_t word);
   void WriteRegister(uint32_t reg, uint32_t value);
+  void CheckCrc(uint32_t value);
 
   std::vector<uint8_t> bits_;
   uint64_t bitCount_ = 0;
@@ -86,6 +87,8 @@ class Fpga : public JtagDevice {
   uint32_t register_ = 0;
   uint32_t wordsLeft_ = 0;
   bool writing_ = false;
+  bool checkWordDue_ = false;  // the CRC word that follows a block of frame data
+  uint32_t cor_ = 0;
 
   uint16_t crc_ = 0;
   bool crcError_ = false;
@@ -99,8 +102,8 @@ class Fpga : public JtagDevice {
   uint32_t startups_ = 0;
 
   const uint64_t* clock_ = nullptr;
-  uint64_t clearUntilNs_ = 0;
-  uint64_t loadedAtNs_ = 0;  // a load from the PROM ends when the board's time reaches this  // INIT is low until the board's time reaches this
+  uint64_t clearUntilNs_ = 0;  // INIT is low until the board's time reaches this
+  uint64_t loadedAtNs_ = 0;  // a load from the PROM ends when the board's time reaches this
   Defects defects_;
 };
 
