@@ -1,23 +1,11 @@
 #include "sim/fpga.h"
 
+#include "bitfile/config_packet.h"
 #include "sim/config_crc.h"
 
 namespace torvane::sim {
 
 namespace {
-
-// Configuration registers and commands, as the packets address them.
-constexpr uint32_t REG_CRC = 0;
-constexpr uint32_t REG_FDRI = 2;
-constexpr uint32_t REG_CMD = 4;
-constexpr uint32_t REG_COR = 9;
-constexpr uint32_t REG_IDCODE = 14;
-constexpr uint32_t CMD_START = 5;
-constexpr uint32_t CMD_RCRC = 7;
-constexpr uint32_t CMD_DESYNC = 13;
-constexpr uint32_t OP_WRITE = 2;
-// With this option the CRC words carry a fixed pattern and are not compared.
-constexpr uint32_t COR_CRC_BYPASS = 1u << 29;
 
 // Instruction capture, first bit out first: 1, 0, ISC_DONE, ISC_ENABLED, INIT, DONE.
 constexpr uint32_t CAPTURE_FIXED = 0x01;
@@ -127,19 +115,16 @@ void Fpga::ProcessWord(uint32_t word) {
     }
     return;
   }
-  uint32_t type = word >> 29;
-  uint32_t op = (word >> 27) & 3;
+  uint32_t type = PacketType(word);
   if (type == 1) {
-    register_ = (word >> 13) & 0x3FFF;
-    wordsLeft_ = word & 0x7FF;
-  } else if (type == 2) {
-    wordsLeft_ = word & 0x07FFFFFF;  // a long write to the register of the type-1 before it
-  } else {
+    register_ = PacketRegister(word);
+  } else if (type != 2) {  // a type 2 writes on to the register of the type 1 before it
     configError_ = true;  // not a packet: the configuration logic flags the error
     synced_ = false;
     return;
   }
-  writing_ = op == OP_WRITE;
+  wordsLeft_ = PacketWordCount(word);
+  writing_ = PacketOpcode(word) == OP_WRITE;
 }
 
 // The expected value sits in bits 15:0 with zeros above; folded in like any write it

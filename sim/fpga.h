@@ -17,7 +17,6 @@ class Fpga : public JtagDevice {
   static constexpr uint32_t INSTR_JPROGRAM = 0x0B;
   static constexpr uint32_t INSTR_JSTART = 0x0C;
   static constexpr uint32_t INSTR_BYPASS = 0x3F;
-  static constexpr uint32_t SYNC_WORD = 0xAA995566;
   // Start-up runs through its eight phases on TCK in Run-Test/Idle under JSTART.
   static constexpr uint32_t STARTUP_CLOCKS = 8;
 

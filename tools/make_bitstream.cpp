@@ -13,8 +13,6 @@ constexpr uint8_t PREAMBLE[13] = {0x00, 0x09, 0x0F, 0xF0, 0x0F, 0xF0, 0x0F,
 constexpr const char* HEADER_DATE = "2026/12/08";
 constexpr const char* HEADER_TIME = "05:00:00";
 constexpr uint32_t COR_DEFAULT = 0x00003FE5;
-constexpr uint32_t COR_CRC_BYPASS = 1u << 29;
-constexpr uint32_t CRC_BYPASS_WORD = 0x0000DEFC;
 constexpr int TRAILING_NOPS = 4;
 
 // xorshift32: the same sequence on every platform, unlike the standard distributions.

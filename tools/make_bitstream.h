@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "bitfile/config_packet.h"
+
 namespace torvane {
 
 enum class BitPart { XC3S200, XC3S400 };
@@ -32,28 +34,6 @@ struct BitstreamOptions {
   BitDefect defect = BitDefect::None;
   std::string designName = "torvane_test";
 };
-
-// Type-1 and type-2 packet vocabulary the body is written in.
-constexpr uint32_t DUMMY_WORD = 0xFFFFFFFF;
-constexpr uint32_t SYNC_WORD = 0xAA995566;
-constexpr uint32_t NOP_WORD = 0x20000000;
-constexpr uint32_t OP_NOP = 0;
-constexpr uint32_t OP_WRITE = 2;
-enum ConfigRegister : uint32_t {
-  REG_CRC = 0, REG_FAR = 1, REG_FDRI = 2, REG_CMD = 4, REG_CTL = 5,
-  REG_MASK = 6, REG_COR = 9, REG_FLR = 11, REG_IDCODE = 14,
-};
-enum ConfigCommand : uint32_t {
-  CMD_WCFG = 1, CMD_LFRM = 3, CMD_START = 5, CMD_RCRC = 7, CMD_SWITCH = 9, CMD_GRESTORE = 10,
-  CMD_DESYNC = 13,
-};
-
-constexpr uint32_t Type1Header(uint32_t opcode, uint32_t reg, uint32_t wordCount) {
-  return 0x20000000u | (opcode << 27) | (reg << 13) | wordCount;
-}
-constexpr uint32_t Type2Header(uint32_t opcode, uint32_t wordCount) {
-  return 0x40000000u | (opcode << 27) | wordCount;
-}
 
 const char* PartName(BitPart part);          // "3s200ft256"
 uint32_t PartIdcode(BitPart part);           // 0x01414093
