@@ -14,7 +14,7 @@ namespace torvane {
 
 enum class ConfigFormat {
   Bit,       // starts 00 09: a .bit header
-  IntelHex,  // text whose first record mark ':' opens it
+  IntelHex,  // text that opens with the record mark ':' (after any line ends)
   Raw,       // anything else: the file is the image
 };
 
