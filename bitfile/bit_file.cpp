@@ -16,11 +16,10 @@
 // end of file, so a length shorter than the rest is tolerated.
 #include "bitfile/bit_file.h"
 
-#include <sys/stat.h>
-
-#include <cstdio>
 #include <cstring>
 #include <utility>
+
+#include "bitfile/whole_file.h"
 
 namespace torvane {
 namespace {
@@ -96,16 +95,6 @@ BitFileError ParseHeader(const uint8_t* bytes, size_t size, BitFile* file) {
   return BitFileError::None;
 }
 
-// The whole file as it is now, up to the size it had when it was opened: a file that
-// keeps growing must not keep the read going.
-bool ReadWhole(std::FILE* stream, uint64_t size, std::vector<uint8_t>* bytes) {
-  bytes->resize(static_cast<size_t>(size));
-  size_t got = size == 0 ? 0 : std::fread(bytes->data(), 1, bytes->size(), stream);
-  if (std::ferror(stream)) return false;
-  bytes->resize(got);  // shorter when the file shrank while it was read
-  return true;
-}
-
 }  // namespace
 
 BitFileError ParseBitFile(const uint8_t* bytes, size_t size, BitFile* file) {
@@ -121,30 +110,16 @@ BitFileError ParseBitFile(const uint8_t* bytes, size_t size, BitFile* file) {
 
 BitFileError LoadBitFile(const char* path, BitFile* file) {
   *file = BitFile{};
-  // Checked before opening as well as after: opening a pipe for reading waits for a writer.
-  struct stat info {};
-  if (path == nullptr || path[0] == '\0' || stat(path, &info) != 0 || !S_ISREG(info.st_mode)) {
-    return BitFileError::NotFound;
-  }
-  std::FILE* stream = std::fopen(path, "rb");
-  if (stream == nullptr) return BitFileError::NotFound;
-  // The path may have been replaced between the two calls; trust only the open stream.
-  if (fstat(fileno(stream), &info) != 0 || !S_ISREG(info.st_mode) || info.st_size < 0) {
-    std::fclose(stream);
-    return BitFileError::NotFound;
-  }
-  uint64_t size = static_cast<uint64_t>(info.st_size);
-  if (size > MAX_FILE_BYTES) {
-    std::fclose(stream);
-    return BitFileError::TooLarge;
-  }
   std::vector<uint8_t> bytes;
-  bool read = ReadWhole(stream, size, &bytes);
-  FileIdentity identity = IdentifyStream(stream);
-  identity.path = path;
-  std::fclose(stream);
-  if (!read) return BitFileError::NotFound;
-
+  FileIdentity identity;
+  switch (ReadWholeFile(path, MAX_FILE_BYTES, &bytes, &identity)) {
+    case WholeFileError::None:
+      break;
+    case WholeFileError::NotFound:
+      return BitFileError::NotFound;
+    case WholeFileError::TooLarge:
+      return BitFileError::TooLarge;
+  }
   BitFileError error = ParseHeader(bytes.data(), bytes.size(), file);
   if (error != BitFileError::None) {
     *file = BitFile{};

@@ -141,7 +141,7 @@ TEST_F(CliTest, PromCheckVerifyAndRead) {
       EXPECT_NE(run.err.find(c.err), std::string::npos) << c.arguments << "\n" << run.err;
     }
   }
-  EXPECT_EQ(ReadFile(out), std::string(sim::Prom::BLOCK_BYTES * sim::Prom::BLOCK_COUNT, '\0'));
+  EXPECT_EQ(ReadFile(out), std::string(sim::Prom::BLOCK_BYTES * sim::Prom::BLOCK_COUNT, '\xFF'));
   Outcome refused = RunCli(dir, "--board sim:xc3s200 read '" + dir.Path("none.bin") + "'");
   EXPECT_EQ(refused.code, 2);
   EXPECT_FALSE(std::ifstream(dir.Path("none.bin")).good());

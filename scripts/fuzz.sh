@@ -1,12 +1,12 @@
 #!/bin/sh
 # Builds the libFuzzer targets with clang (AddressSanitizer and UBSan included) and runs
 # each for a bounded time on its seed corpus. Any crash, leak or failed check fails the run.
-#   scripts/fuzz.sh [SECONDS]     (default 36 per target; five targets)
+#   scripts/fuzz.sh [SECONDS]     (default 36 per target; six targets)
 set -eu
 cd "$(dirname "$0")/.."
 ./scripts/install-deps.sh
 SECONDS_EACH=${1:-36}
-TARGETS="bit_file download prom_download dialog cli_args"
+TARGETS="bit_file intel_hex download prom_download dialog cli_args"
 BUILD_DIR=${BUILD_DIR:-build-fuzz}
 JOBS=${JOBS:-$(nproc)}
 

@@ -1,20 +1,11 @@
 #include "sim/fpga.h"
 
+#include "bitfile/config_packet.h"
 #include "sim/config_crc.h"
 
 namespace torvane::sim {
 
 namespace {
-
-// Configuration registers and commands, as the packets address them.
-constexpr uint32_t REG_CRC = 0;
-constexpr uint32_t REG_FDRI = 2;
-constexpr uint32_t REG_CMD = 4;
-constexpr uint32_t REG_IDCODE = 14;
-constexpr uint32_t CMD_START = 5;
-constexpr uint32_t CMD_RCRC = 7;
-constexpr uint32_t CMD_DESYNC = 13;
-constexpr uint32_t OP_WRITE = 2;
 
 // Instruction capture, first bit out first: 1, 0, ISC_DONE, ISC_ENABLED, INIT, DONE.
 constexpr uint32_t CAPTURE_FIXED = 0x01;
@@ -44,6 +35,8 @@ void Fpga::ClearConfiguration() {
   register_ = 0;
   wordsLeft_ = 0;
   writing_ = false;
+  checkWordDue_ = false;
+  cor_ = 0;
   configError_ = false;
   idChecked_ = false;
   startupArmed_ = false;
@@ -76,6 +69,7 @@ void Fpga::OnInstruction(uint32_t instruction) {
     wordBits_ = 0;
     synced_ = false;
     wordsLeft_ = 0;
+    checkWordDue_ = false;
   }
 }
 
@@ -106,42 +100,56 @@ void Fpga::ConfigBit(bool tdi) {
 }
 
 void Fpga::ProcessWord(uint32_t word) {
+  if (checkWordDue_) {
+    checkWordDue_ = false;
+    CheckCrc(word);
+    return;
+  }
   if (wordsLeft_ > 0) {
     --wordsLeft_;
     if (writing_) {
       WriteRegister(register_, word);
+      // A block of frame data is followed by one more word outside its count: the CRC of
+      // everything so far, checked as a write to the CRC register.
+      checkWordDue_ = register_ == REG_FDRI && wordsLeft_ == 0;
     }
     return;
   }
-  uint32_t type = word >> 29;
-  uint32_t op = (word >> 27) & 3;
+  uint32_t type = PacketType(word);
   if (type == 1) {
-    register_ = (word >> 13) & 0x3FFF;
-    wordsLeft_ = word & 0x7FF;
-  } else if (type == 2) {
-    wordsLeft_ = word & 0x07FFFFFF;  // a long write to the register of the type-1 before it
-  } else {
+    register_ = PacketRegister(word);
+  } else if (type != 2) {  // a type 2 writes on to the register of the type 1 before it
     configError_ = true;  // not a packet: the configuration logic flags the error
     synced_ = false;
     return;
   }
-  writing_ = op == OP_WRITE;
+  wordsLeft_ = PacketWordCount(word);
+  writing_ = PacketOpcode(word) == OP_WRITE;
+}
+
+// The expected value sits in bits 15:0 with zeros above; folded in like any write it
+// leaves the register at zero exactly when it matches. A mismatch drops INIT and no
+// start-up follows; either way the count starts again from zero.
+void Fpga::CheckCrc(uint32_t value) {
+  bool bypassed = (cor_ & COR_CRC_BYPASS) != 0;
+  if (!bypassed && ConfigCrcStep(crc_, REG_CRC, value) != 0) {
+    crcError_ = true;
+    configError_ = true;
+    startupArmed_ = false;
+  }
+  crc_ = 0;
 }
 
 void Fpga::WriteRegister(uint32_t reg, uint32_t value) {
   if (reg == REG_CRC) {
-    // The expected value is checked, not folded in; a mismatch drops INIT and no
-    // start-up follows.
-    if ((value & 0xFFFF) != crc_) {
-      crcError_ = true;
-      configError_ = true;
-      startupArmed_ = false;
-    }
-    crc_ = 0;
+    CheckCrc(value);
     return;
   }
   crc_ = ConfigCrcStep(crc_, reg, value);
   switch (reg) {
+    case REG_COR:
+      cor_ = value;
+      break;
     case REG_FDRI:
       ++frameWords_;
       frames_.push_back(value);

@@ -1,6 +1,6 @@
 // A Spartan-3 FPGA as its JTAG port sees it: the configuration port behind CFG_IN, a
 // configuration engine that follows the bitstream's packets far enough to check the
-// device ID and arm start-up, and the start-up sequence clocked by JSTART.
+// device ID and the CRC and arm start-up, and the start-up sequence clocked by JSTART.
 #pragma once
 
 #include <cstdint>
@@ -18,7 +18,6 @@ class Fpga : public JtagDevice {
   static constexpr uint32_t INSTR_JPROGRAM = 0x0B;
   static constexpr uint32_t INSTR_JSTART = 0x0C;
   static constexpr uint32_t INSTR_BYPASS = 0x3F;
-  static constexpr uint32_t SYNC_WORD = 0xAA995566;
   // Start-up runs through its eight phases on TCK in Run-Test/Idle under JSTART.
   static constexpr uint32_t STARTUP_CLOCKS = 8;
 
@@ -78,6 +77,7 @@ class Fpga : public JtagDevice {
   bool LoadingFromProm() const { return clock_ != nullptr && *clock_ < loadedAtNs_; }
   void ProcessWord(uint32_t word);
   void WriteRegister(uint32_t reg, uint32_t value);
+  void CheckCrc(uint32_t value);
 
   std::vector<uint8_t> bits_;
   uint64_t bitCount_ = 0;
@@ -87,6 +87,8 @@ class Fpga : public JtagDevice {
   uint32_t register_ = 0;
   uint32_t wordsLeft_ = 0;
   bool writing_ = false;
+  bool checkWordDue_ = false;  // the CRC word that follows a block of frame data
+  uint32_t cor_ = 0;
 
   uint16_t crc_ = 0;
   bool crcError_ = false;
@@ -100,8 +102,8 @@ class Fpga : public JtagDevice {
   uint32_t startups_ = 0;
 
   const uint64_t* clock_ = nullptr;
-  uint64_t clearUntilNs_ = 0;
-  uint64_t loadedAtNs_ = 0;  // a load from the PROM ends when the board's time reaches this  // INIT is low until the board's time reaches this
+  uint64_t clearUntilNs_ = 0;  // INIT is low until the board's time reaches this
+  uint64_t loadedAtNs_ = 0;  // a load from the PROM ends when the board's time reaches this
   Defects defects_;
 };
 

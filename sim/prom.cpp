@@ -6,7 +6,7 @@ namespace torvane::sim {
 
 Prom::Prom(const Part& part)
     : JtagDevice(part.name, part.irLength, part.idcode, INSTR_IDCODE, INSTR_BYPASS),
-      memory_(BLOCK_BYTES * BLOCK_COUNT, 0x00),
+      memory_(BLOCK_BYTES * BLOCK_COUNT, 0xFF),  // a new part leaves the factory erased
       dataRing_(BLOCK_BYTES * 8, 0),
       dataRegister_(BLOCK_BYTES, 0xFF) {}
 

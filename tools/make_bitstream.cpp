@@ -13,6 +13,8 @@ constexpr uint8_t PREAMBLE[13] = {0x00, 0x09, 0x0F, 0xF0, 0x0F, 0xF0, 0x0F,
                                   0xF0, 0x0F, 0xF0, 0x00, 0x00, 0x01};
 constexpr const char* HEADER_DATE = "2026/12/08";
 constexpr const char* HEADER_TIME = "05:00:00";
+constexpr uint32_t COR_DEFAULT = 0x00003FE5;
+constexpr int TRAILING_NOPS = 4;
 
 // xorshift32: the same sequence on every platform, unlike the standard distributions.
 class WordSource {
@@ -43,6 +45,13 @@ void PutRegister(std::vector<uint8_t>& out, uint32_t reg, uint32_t value, uint16
   *crc = reg == REG_CMD && value == CMD_RCRC ? 0 : sim::ConfigCrcStep(*crc, reg, value);
 }
 
+// The CRC so far as the word that checks it (a fixed pattern when checking is off); the
+// part compares and starts counting afresh.
+void PutCheck(std::vector<uint8_t>& out, bool bypass, uint16_t* crc) {
+  PutWord(out, bypass ? CRC_BYPASS_WORD : *crc);
+  *crc = 0;
+}
+
 // A text field: key, 16-bit length, the text and its terminating NUL.
 void PutField(std::vector<uint8_t>& out, char key, const std::string& text) {
   size_t length = text.size() + 1;
@@ -63,38 +72,44 @@ std::vector<uint8_t> RawBody(uint32_t seed, size_t size) {
   return body;
 }
 
-std::vector<uint8_t> PacketBody(BitPart part, uint32_t seed, size_t size) {
-  const size_t totalWords = size / 4;
-  const size_t frameWords = totalWords - PACKET_OVERHEAD_WORDS;
+// The layout the vendor's generator writes for these parts, word for word outside the
+// frame data: the frame length before the options, the CRC word after the frame data,
+// one frame of NOOPs that pushes the last frame through, and the closing CRC write.
+std::vector<uint8_t> PacketBody(const BitstreamOptions& options, size_t size) {
+  const uint32_t frameLength = PartFrameLength(options.part);
+  const size_t frameWords = size / 4 - PacketOverheadWords(options.part);
   std::vector<uint8_t> body;
   body.reserve(size);
   PutWord(body, DUMMY_WORD);
   PutWord(body, SYNC_WORD);
   uint16_t crc = 0;
   PutRegister(body, REG_CMD, CMD_RCRC, &crc);
-  PutRegister(body, REG_COR, 0x00003FE5, &crc);
-  PutRegister(body, REG_IDCODE, PartIdcode(part), &crc);
+  PutRegister(body, REG_FLR, frameLength, &crc);
+  PutRegister(body, REG_COR, options.crcBypass ? COR_DEFAULT | COR_CRC_BYPASS : COR_DEFAULT,
+              &crc);
+  PutRegister(body, REG_IDCODE, PartIdcode(options.part), &crc);
   PutRegister(body, REG_MASK, 0x00000000, &crc);
-  PutRegister(body, REG_CTL, 0x00000000, &crc);
-  PutRegister(body, REG_CMD, CMD_WCFG, &crc);
+  PutRegister(body, REG_CMD, CMD_SWITCH, &crc);
   PutRegister(body, REG_FAR, 0, &crc);
+  PutRegister(body, REG_CMD, CMD_WCFG, &crc);
   PutWord(body, Type1Header(OP_WRITE, REG_FDRI, 0));
   PutWord(body, Type2Header(OP_WRITE, static_cast<uint32_t>(frameWords)));
-  WordSource source(seed);
+  WordSource source(options.seed);
   for (size_t i = 0; i < frameWords; ++i) {
     uint32_t word = source.Next();
     PutWord(body, word);
     crc = sim::ConfigCrcStep(crc, REG_FDRI, word);
   }
+  PutCheck(body, options.crcBypass, &crc);
+  PutRegister(body, REG_CMD, CMD_GRESTORE, &crc);
+  PutRegister(body, REG_CMD, CMD_LFRM, &crc);
+  for (uint32_t i = 0; i <= frameLength; ++i) PutWord(body, NOP_WORD);
   PutRegister(body, REG_CMD, CMD_START, &crc);
   PutRegister(body, REG_CTL, 0x00000000, &crc);
-  // The check itself is not folded in: the FPGA compares and starts afresh.
-  uint16_t check = crc;
-  PutRegister(body, REG_CRC, check, &crc);
+  PutWord(body, Type1Header(OP_WRITE, REG_CRC, 1));
+  PutCheck(body, options.crcBypass, &crc);
   PutRegister(body, REG_CMD, CMD_DESYNC, &crc);
-  while (body.size() < size) {
-    PutWord(body, NOP_WORD);
-  }
+  for (int i = 0; i < TRAILING_NOPS; ++i) PutWord(body, NOP_WORD);
   return body;
 }
 
@@ -112,6 +127,14 @@ size_t PartDataSize(BitPart part) {
   return part == BitPart::Xc3s400 ? 212392 : 130952;
 }
 
+uint32_t PartFrameLength(BitPart part) { return part == BitPart::Xc3s400 ? 0x44 : 0x34; }
+
+size_t PacketOverheadWords(BitPart part) {
+  // Dummy and sync, eight one-word writes, the two frame data headers and the CRC word
+  // after them, two commands, a frame of NOOPs, four more writes and the trailing NOOPs.
+  return 2 + 8 * 2 + 2 + 1 + 2 * 2 + (PartFrameLength(part) + 1) + 4 * 2 + TRAILING_NOPS;
+}
+
 bool ParsePartName(const char* text, BitPart* part) {
   if (std::strcmp(text, "xc3s200") == 0) {
     *part = BitPart::Xc3s200;
@@ -124,11 +147,11 @@ bool ParsePartName(const char* text, BitPart* part) {
   return false;
 }
 
-std::vector<uint8_t> MakeBitstreamBody(BitPart part, uint32_t seed, size_t size, bool raw) {
-  if (raw || size % 4 != 0 || size / 4 < PACKET_OVERHEAD_WORDS + 1) {
-    return RawBody(seed, size);
+std::vector<uint8_t> MakeBitstreamBody(const BitstreamOptions& options, size_t size) {
+  if (options.rawBody || size % 4 != 0 || size / 4 < PacketOverheadWords(options.part) + 1) {
+    return RawBody(options.seed, size);
   }
-  return PacketBody(part, seed, size);
+  return PacketBody(options, size);
 }
 
 std::vector<uint8_t> MakeBitFile(const BitstreamOptions& options) {
@@ -160,7 +183,7 @@ std::vector<uint8_t> MakeBitFile(const BitstreamOptions& options) {
   } else {
     PutWord(file, static_cast<uint32_t>(size));
   }
-  std::vector<uint8_t> body = MakeBitstreamBody(options.part, options.seed, size, options.rawBody);
+  std::vector<uint8_t> body = MakeBitstreamBody(options, size);
   file.insert(file.end(), body.begin(), body.end());
   return file;
 }

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "bitfile/config_packet.h"
+
 namespace torvane {
 
 enum class BitPart { Xc3s200, Xc3s400 };
@@ -28,49 +30,24 @@ struct BitstreamOptions {
   uint32_t seed = 1;
   size_t dataSize = AUTO_DATA_SIZE;  // the part's configuration size unless set
   bool rawBody = false;              // pseudo-random bytes instead of packets
+  bool crcBypass = false;            // CRC checking off: COR says so, CRC words are a pattern
   BitDefect defect = BitDefect::None;
   std::string designName = "torvane_test";
 };
 
-// Type-1 and type-2 packet vocabulary the body is written in.
-constexpr uint32_t DUMMY_WORD = 0xFFFFFFFF;
-constexpr uint32_t SYNC_WORD = 0xAA995566;
-constexpr uint32_t NOP_WORD = 0x20000000;
-constexpr uint32_t OP_NOP = 0;
-constexpr uint32_t OP_WRITE = 2;
-// Configuration registers and the commands written to REG_CMD.
-constexpr uint32_t REG_CRC = 0;
-constexpr uint32_t REG_FAR = 1;
-constexpr uint32_t REG_FDRI = 2;
-constexpr uint32_t REG_CMD = 4;
-constexpr uint32_t REG_CTL = 5;
-constexpr uint32_t REG_MASK = 6;
-constexpr uint32_t REG_COR = 9;
-constexpr uint32_t REG_IDCODE = 14;
-constexpr uint32_t CMD_WCFG = 1;
-constexpr uint32_t CMD_START = 5;
-constexpr uint32_t CMD_RCRC = 7;
-constexpr uint32_t CMD_DESYNC = 13;
-
-constexpr uint32_t Type1Header(uint32_t opcode, uint32_t reg, uint32_t wordCount) {
-  return 0x20000000u | (opcode << 27) | (reg << 13) | wordCount;
-}
-constexpr uint32_t Type2Header(uint32_t opcode, uint32_t wordCount) {
-  return 0x40000000u | (opcode << 27) | wordCount;
-}
-
-// Words a packet body needs around its frame data, two trailing NOPs included; a size
-// with no room for one frame word gets a raw body.
-constexpr size_t PACKET_OVERHEAD_WORDS = 28;
-
 const char* PartName(BitPart part);          // "3s200ft256"
 uint32_t PartIdcode(BitPart part);           // 0x01414093
 size_t PartDataSize(BitPart part);           // 130,952 data bytes
+uint32_t PartFrameLength(BitPart part);      // the frame length register: 0x34
 bool ParsePartName(const char* text, BitPart* part);  // "xc3s200" or "xc3s400"
 
-// The configuration body alone: packets when `size` is a multiple of 4 and large enough
-// (unless `raw`), otherwise pseudo-random bytes.
-std::vector<uint8_t> MakeBitstreamBody(BitPart part, uint32_t seed, size_t size, bool raw);
+// Words a packet body needs around its frame data; a size with no room for one frame
+// word gets a raw body.
+size_t PacketOverheadWords(BitPart part);
+
+// The configuration body alone, `size` bytes: packets when `size` is a multiple of 4 and
+// large enough (unless options.rawBody), otherwise pseudo-random bytes.
+std::vector<uint8_t> MakeBitstreamBody(const BitstreamOptions& options, size_t size);
 
 // The whole file: header fields a to e, then the body.
 std::vector<uint8_t> MakeBitFile(const BitstreamOptions& options);

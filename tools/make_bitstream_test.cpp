@@ -72,7 +72,10 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(MakeBitstreamBody, WritesSyncIdcodeFrameDataAndDesync) {
   for (BitPart part : {BitPart::Xc3s200, BitPart::Xc3s400}) {
     SCOPED_TRACE(PartName(part));
-    std::vector<uint8_t> body = MakeBitstreamBody(part, 3, PartDataSize(part), false);
+    BitstreamOptions options;
+    options.part = part;
+    options.seed = 3;
+    std::vector<uint8_t> body = MakeBitstreamBody(options, PartDataSize(part));
     ASSERT_EQ(body.size(), PartDataSize(part));
     size_t at = 0;
     while (WordAt(body, at) == DUMMY_WORD) {
@@ -81,6 +84,7 @@ TEST(MakeBitstreamBody, WritesSyncIdcodeFrameDataAndDesync) {
     ASSERT_EQ(WordAt(body, at), SYNC_WORD);
     at += 4;
     uint32_t idcode = 0;
+    uint32_t frameLength = 0;
     uint32_t frameWords = 0;
     std::vector<uint32_t> commands;
     while (at < body.size()) {
@@ -93,6 +97,8 @@ TEST(MakeBitstreamBody, WritesSyncIdcodeFrameDataAndDesync) {
         ASSERT_EQ(type2 & 0xF8000000u, Type2Header(OP_WRITE, 0));
         frameWords = type2 & 0x07FFFFFF;
         at += 4 + 4 * size_t{frameWords};
+        EXPECT_EQ(WordAt(body, at) >> 16, 0u);  // the CRC word outside the count
+        at += 4;
         continue;
       }
       if (header == NOP_WORD) {
@@ -102,6 +108,8 @@ TEST(MakeBitstreamBody, WritesSyncIdcodeFrameDataAndDesync) {
       ASSERT_EQ(count, 1u);
       if (reg == REG_IDCODE) {
         idcode = WordAt(body, at);
+      } else if (reg == REG_FLR) {
+        frameLength = WordAt(body, at);
       } else if (reg == REG_CMD) {
         commands.push_back(WordAt(body, at));
       }
@@ -109,16 +117,24 @@ TEST(MakeBitstreamBody, WritesSyncIdcodeFrameDataAndDesync) {
     }
     EXPECT_EQ(at, body.size());
     EXPECT_EQ(idcode, PartIdcode(part));
-    EXPECT_GT(frameWords, 0u);
-    EXPECT_EQ(commands, (std::vector<uint32_t>{CMD_RCRC, CMD_WCFG, CMD_START, CMD_DESYNC}));
+    EXPECT_EQ(frameLength, PartFrameLength(part));
+    // At the part's full size the frame data is whole frames, as a design's is.
+    EXPECT_EQ(frameWords % (frameLength + 1), 0u);
+    EXPECT_EQ(commands, (std::vector<uint32_t>{CMD_RCRC, CMD_SWITCH, CMD_WCFG, CMD_GRESTORE,
+                                               CMD_LFRM, CMD_START, CMD_DESYNC}));
   }
 }
 
 TEST(MakeBitstreamBody, IsDeterministicFromTheSeed) {
-  std::vector<uint8_t> first = MakeBitstreamBody(BitPart::Xc3s200, 7, 4096, false);
-  EXPECT_EQ(first, MakeBitstreamBody(BitPart::Xc3s200, 7, 4096, false));
-  EXPECT_NE(first, MakeBitstreamBody(BitPart::Xc3s200, 8, 4096, false));
-  EXPECT_NE(first, MakeBitstreamBody(BitPart::Xc3s200, 7, 4096, true));
+  BitstreamOptions options;
+  options.seed = 7;
+  std::vector<uint8_t> first = MakeBitstreamBody(options, 4096);
+  EXPECT_EQ(first, MakeBitstreamBody(options, 4096));
+  options.seed = 8;
+  EXPECT_NE(first, MakeBitstreamBody(options, 4096));
+  options.seed = 7;
+  options.rawBody = true;
+  EXPECT_NE(first, MakeBitstreamBody(options, 4096));
 }
 
 TEST(MakeBitFile, MalformedVariantsAreRejectedByTheReader) {
