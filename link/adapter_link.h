@@ -46,6 +46,13 @@ int LinkRead(AdapterLink& link, uint8_t* buffer, uint32_t count);  // bytesRead
 int LinkClose(AdapterLink& link);
 void LinkWait(AdapterLink& link, uint32_t milliseconds);
 
+// Streams `count` bytes out in synchronous mode and their samples into `samples` (null:
+// dropped) through the backend's exchange, each sample due within `boundMs` of the one
+// before. Stores lastStatus, bytesWritten and bytesRead; a refused write counts in
+// failedWrites, a missing answer (ADAPTER_NO_ANSWER) does not.
+int LinkExchange(AdapterLink& link, const uint8_t* data, uint32_t count, uint8_t* samples,
+                 uint32_t boundMs);
+
 // Reads `count` samples into `out`, waiting 1 ms at a time while fewer have arrived, for
 // at most `boundMs`; stops early when the driver reports an error. Returns how many came.
 uint32_t LinkReadSamples(AdapterLink& link, uint8_t* out, uint32_t count, uint32_t boundMs);

@@ -40,6 +40,10 @@ class ForwardingAdapter : public Adapter {
     return inner_.Read(handle, buffer, count, read);
   }
   int Close(AdapterHandle handle) override { return inner_.Close(handle); }
+  int Exchange(AdapterHandle handle, const uint8_t* data, uint32_t count, uint8_t* samples,
+               uint32_t boundMs, uint32_t* written, uint32_t* read) override {
+    return inner_.Exchange(handle, data, count, samples, boundMs, written, read);
+  }
   void Wait(uint32_t milliseconds) override { inner_.Wait(milliseconds); }
 
  protected:

@@ -1,5 +1,6 @@
 #include "link/recorder.h"
 
+#include <vector>
 
 namespace torvane {
 
@@ -76,13 +77,27 @@ int Recorder::Write(AdapterHandle handle, const uint8_t* data, uint32_t count,
   uint32_t sent = 0;
   int status = inner().Write(handle, data, count, &sent);
   if (written) *written = sent;
+  PutWrite(data, count);
+  return status;
+}
+
+void Recorder::PutWrite(const uint8_t* data, uint32_t count) {
   sink_.Put("write");
   if (count > 0 && data) {
     sink_.Put(" ");
     sink_.PutHex(data, count);
   }
   EndLine();
-  return status;
+}
+
+void Recorder::PutRead(uint32_t count, const uint8_t* samples, uint32_t got) {
+  sink_.Put("read ");
+  sink_.PutNumber(count);
+  if (got > 0 && samples) {
+    sink_.Put(" ");
+    sink_.PutHex(samples, got <= count ? got : count);
+  }
+  EndLine();
 }
 
 int Recorder::GetStatus(AdapterHandle handle, uint32_t* rxQueued, uint32_t* txQueued,
@@ -106,13 +121,24 @@ int Recorder::Read(AdapterHandle handle, uint8_t* buffer, uint32_t count, uint32
   uint32_t got = 0;
   int status = inner().Read(handle, buffer, count, &got);
   if (read) *read = got;
-  sink_.Put("read ");
-  sink_.PutNumber(count);
-  if (got > 0 && buffer) {
-    sink_.Put(" ");
-    sink_.PutHex(buffer, got <= count ? got : count);
-  }
-  EndLine();
+  PutRead(count, buffer, got);
+  return status;
+}
+
+int Recorder::Exchange(AdapterHandle handle, const uint8_t* data, uint32_t count,
+                       uint8_t* samples, uint32_t boundMs, uint32_t* written, uint32_t* read) {
+  // Samples the caller drops are still recorded.
+  std::vector<uint8_t> own;
+  if (samples == nullptr && count > 0) own.resize(count);
+  uint8_t* into = samples ? samples : own.data();
+  uint32_t sent = 0;
+  uint32_t got = 0;
+  int status = inner().Exchange(handle, data, count, into, boundMs, &sent, &got);
+  if (written) *written = sent;
+  if (read) *read = got;
+  PutWrite(data, count);
+  PutRead(count, into, got);
+  Flush();
   return status;
 }
 
