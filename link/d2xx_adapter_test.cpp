@@ -30,6 +30,7 @@ struct FakeDriver {
   D2xxStatus openStatus = 0;
   std::vector<uint8_t> written;
   uint32_t queued = 0;
+  uint32_t mostQueued = 0;  // samples written and not yet read, at the worst moment
   int closes = 0;
   uint8_t latency = 0;
 };
@@ -65,6 +66,7 @@ D2xxStatus FakeWrite(D2xxHandle handle, void* data, uint32_t count, uint32_t* wr
   driver.written.insert(driver.written.end(), bytes, bytes + count);
   *written = count;
   driver.queued += count;
+  if (driver.queued > driver.mostQueued) driver.mostQueued = driver.queued;
   return 0;
 }
 D2xxStatus FakeGetStatus(D2xxHandle, uint32_t* rx, uint32_t* tx, uint32_t* event) {
@@ -149,12 +151,16 @@ TEST_F(D2xxAdapterTest, CallsReachTheDriverAndItsAnswersComeBack) {
   AdapterLink link;
   link.adapter = &adapter;
 
+  driver.latency = 60;  // as a user may have set it in the driver's settings
   EXPECT_EQ(LinkOpen(link), ADAPTER_OK);
   EXPECT_EQ(driver.openedDescription, "FT232R USB UART");
   EXPECT_EQ(driver.openFlags, OPEN_BY_DESCRIPTION);
+  EXPECT_EQ(driver.latency, 2) << "the open sets the least the driver documents";
   EXPECT_EQ(LinkSetBaudRate(link, 115200), ADAPTER_INVALID_BAUD_RATE);
   EXPECT_EQ(link.lastStatus, static_cast<uint32_t>(ADAPTER_INVALID_BAUD_RATE));
-  EXPECT_EQ(LinkSetLatencyTimer(link, 2), ADAPTER_OK);
+  EXPECT_EQ(LinkSetLatencyTimer(link, 16), ADAPTER_OK);
+  EXPECT_EQ(driver.latency, 16);
+  EXPECT_EQ(LinkSetLatencyTimer(link, 1), ADAPTER_OK);
   EXPECT_EQ(driver.latency, 2);
 
   const uint8_t bytes[] = {0x0E, 0x4E, 0x00};
@@ -169,6 +175,24 @@ TEST_F(D2xxAdapterTest, CallsReachTheDriverAndItsAnswersComeBack) {
   EXPECT_EQ(samples[1], 0x20);
   EXPECT_EQ(LinkClose(link), ADAPTER_OK);
   EXPECT_EQ(driver.closes, 1);
+}
+
+TEST_F(D2xxAdapterTest, AnExchangeNeverLeavesMoreUnreadThanTheDriverHolds) {
+  FakeLibrary library;
+  D2xxFunctions functions;
+  ASSERT_TRUE(ResolveD2xxFunctions(&LookUp, &library, &functions));
+  D2xxAdapter adapter(&functions);
+  AdapterLink link;
+  link.adapter = &adapter;
+  ASSERT_EQ(LinkOpen(link), ADAPTER_OK);
+  ASSERT_EQ(LinkSetUsbParameters(link, 8192, 0), ADAPTER_OK);
+  std::vector<uint8_t> bytes(30000, 0x0E);
+  std::vector<uint8_t> samples(bytes.size());
+  EXPECT_EQ(LinkExchange(link, bytes.data(), 30000, samples.data(), READ_BOUND_MS), ADAPTER_OK);
+  EXPECT_EQ(driver.written, bytes);
+  EXPECT_EQ(samples, std::vector<uint8_t>(bytes.size(), 0x20));
+  EXPECT_LE(driver.mostQueued, 8192u);
+  EXPECT_GE(driver.mostQueued, 4096u) << "the driver's buffer is used, not a slice at a time";
 }
 
 TEST_F(D2xxAdapterTest, AFailedOpenKeepsTheDriversStatusAndNoHandle) {
