@@ -15,7 +15,8 @@ constexpr uint32_t DOWNLOAD_BAUD_RATE = 921600;
 // The procedures' fixed wait, for the adapter to clock out what it was given.
 constexpr uint32_t SETTLE_MS = 50;
 // The latency timer for the synchronous scans that read the devices back: the chip sends
-// a partial packet of samples after 1 ms instead of the driver's 16 (or up to 255).
+// a partial packet of samples after 1 ms instead of the driver's 16 (or up to 255); the
+// vendor's driver, which documents 2 ms as its least, takes 2.
 constexpr uint8_t LOW_LATENCY_MS = 1;
 // How long a read waits for the samples it expects before it gives up.
 constexpr uint32_t READ_BOUND_MS = 500;

@@ -164,7 +164,6 @@ int Board::Purge(AdapterHandle handle, uint32_t mask) {
   if (!Usable(handle)) return ADAPTER_INVALID_HANDLE;
   if (mask & PURGE_TX) {
     txFifo_.clear();
-    txHead_ = 0;
   }
   if (mask & PURGE_RX) {
     samples_.Clear();  // the chip's partial packet goes too
@@ -195,7 +194,6 @@ bool Board::ChainTdo() const {
 void Board::DropSamples() {
   samples_.Clear();
   txFifo_.clear();
-  txHead_ = 0;
 }
 
 void Board::PassTime(uint64_t nanoseconds) {
@@ -236,13 +234,11 @@ void Board::ApplyByte(uint8_t byte) {
 // Bytes waiting in the chip go out while each has room for its sample.
 void Board::RunFifo() {
   bool synchronous = bitMode_ == BITMODE_SYNC_BITBANG;
-  while (txHead_ < txFifo_.size() && !(synchronous && samples_.ChipFull())) {
-    ApplyByte(txFifo_[txHead_++]);
+  size_t done = 0;
+  while (done < txFifo_.size() && !(synchronous && samples_.ChipFull())) {
+    ApplyByte(txFifo_[done++]);
   }
-  if (txHead_ == txFifo_.size()) {
-    txFifo_.clear();
-    txHead_ = 0;
-  }
+  txFifo_.erase(txFifo_.begin(), txFifo_.begin() + static_cast<std::ptrdiff_t>(done));
 }
 
 // Takes bytes into the chip: in synchronous mode each is clocked out only when its sample
@@ -260,7 +256,7 @@ uint32_t Board::Clock(const uint8_t* data, uint32_t count) {
     bool synchronous = bitMode_ == BITMODE_SYNC_BITBANG;
     while (clocked < count && !(synchronous && samples_.ChipFull())) ApplyByte(data[clocked++]);
   }
-  uint32_t room = static_cast<uint32_t>(CHIP_TX_BYTES - (txFifo_.size() - txHead_));
+  uint32_t room = static_cast<uint32_t>(CHIP_TX_BYTES - txFifo_.size());
   uint32_t held = std::min(count - clocked, room);
   txFifo_.insert(txFifo_.end(), data + clocked, data + clocked + held);
   return clocked + held;
@@ -312,7 +308,8 @@ int Board::GetStatus(AdapterHandle handle, uint32_t* rxQueued, uint32_t* txQueue
   *eventStatus = 0;
   if (!Usable(handle)) return ADAPTER_INVALID_HANDLE;
   if (faults_.failStatus) return ADAPTER_IO_ERROR;
-  // libftdi has no status call: its backend reads whatever the chip has ready instead.
+  // The host asks, and what the chip has ready comes: the vendor's driver has it already,
+  // libftdi's backend, which has no status call, reads it.
   samples_.BeginRead(now_);
   samples_.EndRead();
   RunFifo();

@@ -175,7 +175,6 @@ class Board : public Adapter {
   uint32_t bytePeriodNs_;
   SamplePath samples_;
   std::vector<uint8_t> txFifo_;  // bytes the chip holds and has not clocked out yet
-  size_t txHead_ = 0;
   CableTime cable_;
   uint32_t maxUnread_ = 0;
   uint32_t readCalls_ = 0;
