@@ -1,7 +1,5 @@
 #include "link/recorder.h"
 
-#include <vector>
-
 namespace torvane {
 
 namespace {
@@ -127,19 +125,12 @@ int Recorder::Read(AdapterHandle handle, uint8_t* buffer, uint32_t count, uint32
 
 int Recorder::Exchange(AdapterHandle handle, const uint8_t* data, uint32_t count,
                        uint8_t* samples, uint32_t boundMs, uint32_t* written, uint32_t* read) {
-  // Samples the caller drops are still recorded.
-  std::vector<uint8_t> own;
-  if (samples == nullptr && count > 0) own.resize(count);
-  uint8_t* into = samples ? samples : own.data();
-  uint32_t sent = 0;
-  uint32_t got = 0;
-  int status = inner().Exchange(handle, data, count, into, boundMs, &sent, &got);
-  if (written) *written = sent;
-  if (read) *read = got;
-  PutWrite(data, count);
-  PutRead(count, into, got);
-  Flush();
-  return status;
+  return ObserveExchange(handle, data, count, samples, boundMs, written, read,
+                         [&](const uint8_t* seen, uint32_t, uint32_t got) {
+                           PutWrite(data, count);
+                           PutRead(count, seen, got);
+                           Flush();
+                         });
 }
 
 int Recorder::Close(AdapterHandle handle) {

@@ -1,7 +1,5 @@
 #include "link/vcd_writer.h"
 
-#include <vector>
-
 #include "link/vectors.h"
 
 namespace torvane {
@@ -121,18 +119,11 @@ void VcdWriter::NoteRead(const uint8_t* samples, uint32_t got) {
 
 int VcdWriter::Exchange(AdapterHandle handle, const uint8_t* data, uint32_t count,
                         uint8_t* samples, uint32_t boundMs, uint32_t* written, uint32_t* read) {
-  // The samples carry tdo even when the caller drops them.
-  std::vector<uint8_t> own;
-  if (samples == nullptr && count > 0) own.resize(count);
-  uint8_t* into = samples ? samples : own.data();
-  uint32_t sent = 0;
-  uint32_t got = 0;
-  int status = inner().Exchange(handle, data, count, into, boundMs, &sent, &got);
-  if (written) *written = sent;
-  if (read) *read = got;
-  NoteWritten(data, sent < count ? sent : count);
-  NoteRead(into, got < count ? got : count);
-  return status;
+  return ObserveExchange(handle, data, count, samples, boundMs, written, read,
+                         [&](const uint8_t* seen, uint32_t sent, uint32_t got) {
+                           NoteWritten(data, sent);
+                           NoteRead(seen, got);
+                         });
 }
 
 int VcdWriter::Close(AdapterHandle handle) {
