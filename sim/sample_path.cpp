@@ -19,9 +19,9 @@ void SamplePath::SetLatency(uint64_t nanoseconds) {
 // held since, whichever is later: the chip's worst case, where a held partial packet
 // waits the whole latency time.
 void SamplePath::Send(uint64_t at, bool partial) {
-  if (drain_ == SampleDrain::WhileReading && !reading_) return;
+  if (!HostTakes()) return;
   size_t unsent = rx_.size() - sent_;
-  size_t room = capacity_ > HostQueued() ? capacity_ - HostQueued() : 0;
+  size_t room = capacity_ - HostQueued();
   // The driver's buffer fills to its last byte.
   size_t going = std::min(partial ? unsent : unsent - unsent % PACKET_DATA_BYTES, room);
   if (going == 0) return;

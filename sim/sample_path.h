@@ -46,7 +46,7 @@ class SamplePath {
   }
   // Time has reached `now`: a partial packet held for the latency timer goes.
   void Advance(uint64_t now) {
-    if (sent_ != rx_.size() && now >= holdUntil_) Send(holdUntil_, true);
+    if (sent_ != rx_.size() && now >= holdUntil_ && HostTakes()) Send(holdUntil_, true);
   }
   // The host asks at `now`: what the chip has ready goes, as far as the host takes it.
   void Offer(uint64_t now) { Send(now, now >= holdUntil_); }
@@ -68,6 +68,9 @@ class SamplePath {
   // Sends whole packets, and with `partial` whatever is left, as far as the host takes them.
   void Send(uint64_t at, bool partial);
   void UpdateHold() { holdUntil_ = std::max(lastSent_, heldSince_) + latencyNs_; }
+  bool HostTakes() const {
+    return (drain_ == SampleDrain::Continuous || reading_) && HostQueued() < capacity_;
+  }
 
   SampleDrain drain_ = SampleDrain::Continuous;
   size_t capacity_ = 0;
