@@ -97,13 +97,18 @@ TEST_F(ScanEngine, InstructionsReachTheDeviceAddressedAndDataScansReadThroughByp
   EXPECT_EQ(board_->fpga()->state(), sim::TapState::RunTestIdle);
 
   // A load shifts the FPGA's BYPASS bit in behind the address, so the PROM's register
-  // holds every bit of it; a capture-only scan would leave it one bit off.
+  // holds every bit of it; a capture-only scan would leave it one bit off. An instruction
+  // scan reads the FPGA's capture behind the PROM's: each begins 1, 0; INIT high, DONE low.
   scan.clear();
   AppendIrScan(&scan, TapStart::RunTestIdle, PROM_AFTER_FPGA, Prom::INSTR_ISC_ENABLE);
   AppendIrScan(&scan, TapStart::RunTestIdle, PROM_AFTER_FPGA, Prom::INSTR_ISC_ADDRESS_SHIFT);
   AppendDrScan(&scan, TapStart::RunTestIdle, PROM_AFTER_FPGA, 16, 0x1E40, false, DrScan::Load);
+  ScanPlace status = AppendIrScan(&scan, TapStart::RunTestIdle, FPGA_BEFORE_PROM, FPGA_BYPASS);
   ASSERT_EQ(Run(scan, &samples), ADAPTER_OK);
   EXPECT_EQ(board_->prom()->address(), 0x1E40);
+  EXPECT_EQ(status.padBits, 8u);
+  EXPECT_EQ(ScanBits(status, samples.data(), samples.size(), 0, 2), 1u);
+  EXPECT_EQ(ScanRegister(status, samples.data(), samples.size()) & 0x33, 0x11u);
 }
 
 TEST_F(ScanEngine, BuildsTheInstructionScansOfTheClearAndTheDoneChecks) {
@@ -130,36 +135,6 @@ TEST_F(ScanEngine, BuildsTheInstructionScansOfTheClearAndTheDoneChecks) {
     AppendIrScan(&engine, TapStart::RunTestIdle, PROM_AFTER_FPGA, instruction);
     EXPECT_EQ(engine, std::vector<PinVector>(today, today + CHAIN_SCAN_VECTORS));
   }
-}
-
-// The status read after a load: the same bytes, and the engine finds the same capture in
-// the samples, behind the PROM's own when it is there.
-class StatusScan : public ScanEngine {
- protected:
-  void Check(BoardKind kind, FpgaChain chain, const ScanChain& engineChain) {
-    Open(kind);
-    // Identification leaves the TAP in Shift-DR; a load leaves it in Run-Test/Idle.
-    std::vector<PinVector> reset;
-    AppendResetToIdle(&reset);
-    ASSERT_EQ(SendVectors(state_.link, reset.data(), reset.size()), ADAPTER_OK);
-    fromLine_ = TraceLines().size();
-    DoneCheck check = ReadFpgaStatus(state_.link, chain, 0x01);
-    ASSERT_TRUE(check.believable);
-    std::vector<uint8_t> written, read;
-    Wire(&written, &read);
-    std::vector<PinVector> engine;
-    ScanPlace place = AppendIrScan(&engine, TapStart::RunTestIdle, engineChain, FPGA_BYPASS, 0x01);
-    EXPECT_EQ(written, Expanded(engine));
-    EXPECT_EQ(ScanRegister(place, read.data(), read.size()), check.capture);
-    // Every instruction capture begins 1, 0: the PROM's, out first when it is there.
-    EXPECT_EQ(ScanBits(place, read.data(), read.size(), 0, 2), 1u);
-  }
-};
-
-TEST_F(StatusScan, OfTheFpgaAlone) { Check(BoardKind::Xc3s200, FpgaChain::Alone, FPGA_ALONE); }
-
-TEST_F(StatusScan, OfTheFpgaBehindThePROM) {
-  Check(BoardKind::Prom200, FpgaChain::BehindProm, FPGA_BEFORE_PROM);
 }
 
 TEST_F(ScanEngine, BuildsAndReadsTheChainScan) {

@@ -328,7 +328,6 @@ uint32_t Board::TakeSamples(uint8_t* out, uint32_t count) {
 int Board::Read(AdapterHandle handle, uint8_t* buffer, uint32_t count, uint32_t* read) {
   *read = 0;
   if (!Usable(handle)) return ADAPTER_INVALID_HANDLE;
-  ++readCalls_;
   if (faults_.shortReadLimit != 0) count = std::min(count, faults_.shortReadLimit);
   samples_.BeginRead(now_);
   *read = TakeSamples(buffer, count);

@@ -139,9 +139,8 @@ class Board : public Adapter {
   // Board time: each byte written lasts one bit-bang byte period, each wait its length.
   uint64_t nowNanoseconds() const { return now_; }
   // The most samples taken in synchronous mode and not yet read by the host, at any moment
-  // (the chip stalls when its small buffer fills), and the number of read calls.
+  // (the chip stalls when its small buffer fills).
   uint32_t maxUnreadSamples() const { return maxUnread_; }
-  uint32_t readCalls() const { return readCalls_; }
   const CableTime& cableTime() const { return cable_; }
 
  private:
@@ -177,7 +176,6 @@ class Board : public Adapter {
   std::vector<uint8_t> txFifo_;  // bytes the chip holds and has not clocked out yet
   CableTime cable_;
   uint32_t maxUnread_ = 0;
-  uint32_t readCalls_ = 0;
   uint8_t lines_ = 0;
   uint64_t bytesWritten_ = 0;
   uint32_t waited_ = 0;

@@ -22,7 +22,6 @@ class SamplePath {
   static constexpr size_t PACKET_DATA_BYTES = 62;  // a 64-byte packet, two status bytes
 
   void SetDrain(SampleDrain drain) { drain_ = drain; }
-  SampleDrain drain() const { return drain_; }
   void SetHostCapacity(size_t bytes) { capacity_ = bytes; }
   void SetLatency(uint64_t nanoseconds);
 
