@@ -16,13 +16,15 @@ bool ParseBoardChoice(const std::string& text, BoardChoice* choice) {
   std::string word;
   if (!(words >> word)) return true;
   if (!ParseBoardName(word, &choice->kind)) return false;
+  // Later words are notes, but for the driver's latency timer.
   while (words >> word) {
-    if (word.rfind(LATENCY_WORD, 0) != 0) return false;
+    if (word.rfind(LATENCY_WORD, 0) != 0) continue;
     const char* digits = word.c_str() + std::char_traits<char>::length(LATENCY_WORD);
     char* end = nullptr;
     long milliseconds = std::strtol(digits, &end, 10);
-    if (end == digits || *end != '\0' || milliseconds < 1 || milliseconds > 255) return false;
-    choice->driverLatencyMs = static_cast<uint8_t>(milliseconds);
+    if (end != digits && *end == '\0' && milliseconds >= 1 && milliseconds <= 255) {
+      choice->driverLatencyMs = static_cast<uint8_t>(milliseconds);
+    }
   }
   return true;
 }

@@ -22,8 +22,8 @@ struct BoardChoice {
 
 // The board named by the first word of `text` (a name of sim::Boards(): "xc3s200",
 // "prom", "prom-stuck", ...), the default board for an empty text; a later word
-// "latency=MS" (1 to 255) is the driver's latency timer. False for a name no board has,
-// or another word.
+// "latency=MS" (1 to 255) is the driver's latency timer, other words are ignored. False
+// for a name no board has.
 bool ParseBoardChoice(const std::string& text, BoardChoice* choice);
 
 // Reads the board file in `directory` (with its trailing separator); a missing file
