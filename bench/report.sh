@@ -159,14 +159,40 @@ mkdir -p "$(dirname "$OUT")"
   echo "## PROM read-back"
   echo
   echo "A full read of the PROM's 512 blocks (\`torvane-cli read\`) through the simulated board,"
-  echo "in synchronous mode with at most 124 unread samples in flight. Each separate write and"
-  echo "read is a USB round trip on a real cable; *modelled time* is the adapter bytes at 1 MB/s"
-  echo "plus 1 ms per round trip; the status queries before each read are not counted (the"
-  echo "driver answers them from its own buffer)."
+  echo "in synchronous mode with at most 124 unread samples in flight. *Modelled time* is the"
+  echo "simulated board's model of a real cable: the bytes out and the samples back at 1 MB/s"
+  echo "on the USB bus, 1 ms for each write and each read (a USB round trip), and the waits;"
+  echo "the status queries before each read cost nothing (the driver answers them from its"
+  echo "own buffer)."
   echo
   echo "| adapter bytes | bytes per bit read | writes | reads | host + sim CPU (ms) | sim MB/s | modelled time (s) |"
   echo "|---:|---:|---:|---:|---:|---:|---:|"
   echo "| $(calc0 "$(median BM_ReadPromSim_Full adapter_bytes)") | $(calc "$(median BM_ReadPromSim_Full bytes_per_bit_read)") | $(calc0 "$(median BM_ReadPromSim_Full writes)") | $(calc0 "$(median BM_ReadPromSim_Full reads)") | $(calc "$(median BM_ReadPromSim_Full cpu_time)") | $(mbs BM_ReadPromSim_Full) | $(calc "$(median BM_ReadPromSim_Full wire_s)") |"
+  echo
+  echo "## Synchronous exchanges"
+  echo
+  echo "The same model of the cable timing one stream of synchronous bytes three ways:"
+  echo "*streamed*, one exchange with a read in flight throughout and transfers of 4 KiB, each"
+  echo "queued before the one before it completes (a round trip hides behind a transfer's bus"
+  echo "time); *driver slices*, the vendor driver's way, writes of 8 KiB never leaving more"
+  echo "than its 16 KiB buffer unread, each write and read a round trip of its own; and"
+  echo "*today's slices*, the read-back's 124-byte writes, each read back before the next."
+  echo "The sizes are one block's data scan, the adapter bytes of the verify of an XC3S200"
+  echo "design (256 blocks) and of a full read (512 blocks)."
+  echo
+  echo "| way | adapter bytes | USB writes | USB reads | modelled time (s) |"
+  echo "|---|---:|---:|---:|---:|"
+  for way in Streamed DriverSlices TodaysSlices; do
+    case $way in
+      Streamed) label="streamed" ;;
+      DriverSlices) label="driver slices" ;;
+      *) label="today's slices" ;;
+    esac
+    for size in 8202 2141788 4283484; do
+      name="BM_Exchange/$way/$size"
+      echo "| $label | $size | $(calc0 "$(median "$name" usb_writes)") | $(calc0 "$(median "$name" usb_reads)") | $(calc "$(median "$name" modelled_s)") |"
+    done
+  done
   echo
   echo "## Simulated board"
   echo

@@ -20,6 +20,9 @@ constexpr int ADAPTER_INSUFFICIENT_RESOURCES = 5;
 constexpr int ADAPTER_INVALID_PARAMETER = 6;
 constexpr int ADAPTER_INVALID_BAUD_RATE = 7;
 constexpr int ADAPTER_OTHER_ERROR = 17;
+// The seam's own, no driver's: an exchange's samples stopped coming (late past its
+// bound, or the driver failed to hand them over).
+constexpr int ADAPTER_NO_ANSWER = 100;
 
 constexpr uint32_t OPEN_BY_SERIAL_NUMBER = 1;
 constexpr uint32_t OPEN_BY_DESCRIPTION = 2;
@@ -60,6 +63,17 @@ class Adapter {
   virtual int Read(AdapterHandle handle, uint8_t* buffer, uint32_t count, uint32_t* read) = 0;
   virtual int Close(AdapterHandle handle) = 0;
 
+  // One streamed exchange in synchronous bit-bang mode: `count` bytes clocked out and, for
+  // each, the sample the chip took just before it, into `samples` (null: read and dropped).
+  // Samples left unread from before come first. The backend keeps the chip from stalling
+  // (a read in flight while it writes, or never more unread than its driver holds). A
+  // refused write fails the exchange with the write's status; a sample that has not come
+  // `boundMs` after the one before it, or a failed read, with ADAPTER_NO_ANSWER: nothing
+  // waits for ever. `written` and `read` say how far it got. The default runs
+  // ExchangeInSlices over the calls above with a driver buffer of DEFAULT_DRIVER_BUFFER.
+  virtual int Exchange(AdapterHandle handle, const uint8_t* data, uint32_t count,
+                       uint8_t* samples, uint32_t boundMs, uint32_t* written, uint32_t* read);
+
   // The procedures' fixed waits. They belong to the adapter, not the window: a real cable
   // needs the time to pass, a simulated board runs in its own time and returns at once.
   virtual void Wait(uint32_t milliseconds);
@@ -72,5 +86,16 @@ class Adapter {
 
 // Sleeps the calling thread; what Adapter::Wait does for real hardware.
 void SleepMilliseconds(uint32_t milliseconds);
+
+// The receive buffer a driver has before it is told another size: one USB transfer.
+constexpr uint32_t DEFAULT_DRIVER_BUFFER = 4096;
+
+// An exchange over the plain calls, for a driver that reads the chip all the time into a
+// buffer of `window` bytes: writes of half the window, the next one written while the
+// samples of the one before are still arriving, never more than the window unread; the
+// samples are read as the status reports them, with a 1 ms wait when none have come.
+int ExchangeInSlices(Adapter& adapter, AdapterHandle handle, const uint8_t* data,
+                     uint32_t count, uint8_t* samples, uint32_t boundMs, uint32_t window,
+                     uint32_t* written, uint32_t* read);
 
 }  // namespace torvane

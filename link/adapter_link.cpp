@@ -85,6 +85,18 @@ void LinkWait(AdapterLink& link, uint32_t milliseconds) {
   }
 }
 
+int LinkExchange(AdapterLink& link, const uint8_t* data, uint32_t count, uint8_t* samples,
+                 uint32_t boundMs) {
+  link.bytesWritten = 0;
+  link.bytesRead = 0;
+  int status = link.adapter ? link.adapter->Exchange(link.handle, data, count, samples, boundMs,
+                                                     &link.bytesWritten, &link.bytesRead)
+                            : NO_BACKEND;
+  if (status != ADAPTER_OK && status != ADAPTER_NO_ANSWER) ++link.failedWrites;
+  link.lastStatus = static_cast<uint32_t>(status);
+  return status;
+}
+
 uint32_t LinkReadSamples(AdapterLink& link, uint8_t* out, uint32_t count, uint32_t boundMs) {
   uint32_t got = 0;
   uint32_t waited = 0;

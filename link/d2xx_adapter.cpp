@@ -71,6 +71,11 @@ int D2xxAdapter::Open(const char* description, AdapterHandle* handle) {
   switch (status) {
     case ADAPTER_OK:
       problem_ = OpenProblem::None;
+      driverBuffer_ = DEFAULT_DRIVER_BUFFER;
+      // The driver starts from its own latency timer, which users set as high as 255 ms:
+      // the chip would hold a partial packet of samples that long, past the procedures'
+      // 50 ms waits. Only shortens the wait; a driver that refuses it still works.
+      functions_.setLatencyTimer(*handle, D2XX_MIN_LATENCY_MS);
       break;
     case ADAPTER_DEVICE_NOT_FOUND:
       problem_ = OpenProblem::NotAttached;
@@ -103,7 +108,9 @@ const char* D2xxAdapter::LastOpenProblem() const {
 
 int D2xxAdapter::SetUsbParameters(AdapterHandle handle, uint32_t inSize, uint32_t outSize) {
   if (!hasDriver_) return ADAPTER_INVALID_HANDLE;
-  return AsStatus(functions_.setUsbParameters(handle, inSize, outSize));
+  int status = AsStatus(functions_.setUsbParameters(handle, inSize, outSize));
+  if (status == ADAPTER_OK) driverBuffer_ = inSize;
+  return status;
 }
 
 int D2xxAdapter::SetBitMode(AdapterHandle handle, uint8_t mask, uint8_t mode) {
@@ -123,6 +130,7 @@ int D2xxAdapter::Purge(AdapterHandle handle, uint32_t mask) {
 
 int D2xxAdapter::SetLatencyTimer(AdapterHandle handle, uint8_t milliseconds) {
   if (!hasDriver_) return ADAPTER_INVALID_HANDLE;
+  if (milliseconds == 1) milliseconds = D2XX_MIN_LATENCY_MS;
   return AsStatus(functions_.setLatencyTimer(handle, milliseconds));
 }
 
@@ -147,6 +155,13 @@ int D2xxAdapter::Read(AdapterHandle handle, uint8_t* buffer, uint32_t count, uin
   if (read) *read = 0;
   if (!hasDriver_) return ADAPTER_INVALID_HANDLE;
   return AsStatus(functions_.read(handle, buffer, count, read));
+}
+
+int D2xxAdapter::Exchange(AdapterHandle handle, const uint8_t* data, uint32_t count,
+                          uint8_t* samples, uint32_t boundMs, uint32_t* written,
+                          uint32_t* read) {
+  return ExchangeInSlices(*this, handle, data, count, samples, boundMs, driverBuffer_, written,
+                          read);
 }
 
 int D2xxAdapter::Close(AdapterHandle handle) {

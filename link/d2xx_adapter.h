@@ -74,6 +74,10 @@ class D2xxAdapter : public Adapter {
                 uint32_t* eventStatus) override;
   int Read(AdapterHandle handle, uint8_t* buffer, uint32_t count, uint32_t* read) override;
   int Close(AdapterHandle handle) override;
+  // Writes of half the driver's buffer (the in size of the last USB parameters), never
+  // more unread than it holds: the driver reads the chip all the time.
+  int Exchange(AdapterHandle handle, const uint8_t* data, uint32_t count, uint8_t* samples,
+               uint32_t boundMs, uint32_t* written, uint32_t* read) override;
 
   OpenProblem LastOpenProblemKind() const override { return problem_; }
   const char* LastOpenProblem() const override;
@@ -83,7 +87,11 @@ class D2xxAdapter : public Adapter {
   bool hasDriver_ = false;
   OpenProblem problem_ = OpenProblem::None;
   std::string serial_;
+  uint32_t driverBuffer_ = DEFAULT_DRIVER_BUFFER;
 };
+
+// The lowest latency timer the driver documents; a request for less means this.
+constexpr uint8_t D2XX_MIN_LATENCY_MS = 2;
 
 // The FT232R chips the driver lists. Without a driver, or with one lacking the list
 // calls, it cannot list. `tryOpen`: a chip no handle holds is opened by its serial number

@@ -30,6 +30,7 @@ struct FakeDriver {
   D2xxStatus openStatus = 0;
   std::vector<uint8_t> written;
   uint32_t queued = 0;
+  uint32_t mostQueued = 0;  // samples written and not yet read, at the worst moment
   int closes = 0;
   uint8_t latency = 0;
 };
@@ -65,6 +66,7 @@ D2xxStatus FakeWrite(D2xxHandle handle, void* data, uint32_t count, uint32_t* wr
   driver.written.insert(driver.written.end(), bytes, bytes + count);
   *written = count;
   driver.queued += count;
+  if (driver.queued > driver.mostQueued) driver.mostQueued = driver.queued;
   return 0;
 }
 D2xxStatus FakeGetStatus(D2xxHandle, uint32_t* rx, uint32_t* tx, uint32_t* event) {
@@ -149,12 +151,16 @@ TEST_F(D2xxAdapterTest, CallsReachTheDriverAndItsAnswersComeBack) {
   AdapterLink link;
   link.adapter = &adapter;
 
+  driver.latency = 60;  // as a user may have set it in the driver's settings
   EXPECT_EQ(LinkOpen(link), ADAPTER_OK);
   EXPECT_EQ(driver.openedDescription, "FT232R USB UART");
   EXPECT_EQ(driver.openFlags, OPEN_BY_DESCRIPTION);
+  EXPECT_EQ(driver.latency, 2) << "the open sets the least the driver documents";
   EXPECT_EQ(LinkSetBaudRate(link, 115200), ADAPTER_INVALID_BAUD_RATE);
   EXPECT_EQ(link.lastStatus, static_cast<uint32_t>(ADAPTER_INVALID_BAUD_RATE));
-  EXPECT_EQ(LinkSetLatencyTimer(link, 2), ADAPTER_OK);
+  EXPECT_EQ(LinkSetLatencyTimer(link, 16), ADAPTER_OK);
+  EXPECT_EQ(driver.latency, 16);
+  EXPECT_EQ(LinkSetLatencyTimer(link, 1), ADAPTER_OK);
   EXPECT_EQ(driver.latency, 2);
 
   const uint8_t bytes[] = {0x0E, 0x4E, 0x00};
@@ -167,6 +173,18 @@ TEST_F(D2xxAdapterTest, CallsReachTheDriverAndItsAnswersComeBack) {
   EXPECT_EQ(LinkRead(link, samples, 2), ADAPTER_OK);
   EXPECT_EQ(link.bytesRead, 2u);
   EXPECT_EQ(samples[1], 0x20);
+
+  // An exchange fills the driver's buffer but never leaves more unread than it holds.
+  ASSERT_EQ(LinkRead(link, samples, 1), ADAPTER_OK);  // the write's last sample
+  driver.written.clear();
+  ASSERT_EQ(LinkSetUsbParameters(link, 8192, 0), ADAPTER_OK);
+  std::vector<uint8_t> stream(30000, 0x0E);
+  std::vector<uint8_t> back(stream.size());
+  EXPECT_EQ(LinkExchange(link, stream.data(), 30000, back.data(), READ_BOUND_MS), ADAPTER_OK);
+  EXPECT_EQ(driver.written, stream);
+  EXPECT_EQ(back, std::vector<uint8_t>(stream.size(), 0x20));
+  EXPECT_LE(driver.mostQueued, 8192u);
+  EXPECT_GE(driver.mostQueued, 4096u);
   EXPECT_EQ(LinkClose(link), ADAPTER_OK);
   EXPECT_EQ(driver.closes, 1);
 }

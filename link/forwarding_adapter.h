@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "link/adapter.h"
 
@@ -40,10 +41,32 @@ class ForwardingAdapter : public Adapter {
     return inner_.Read(handle, buffer, count, read);
   }
   int Close(AdapterHandle handle) override { return inner_.Close(handle); }
+  int Exchange(AdapterHandle handle, const uint8_t* data, uint32_t count, uint8_t* samples,
+               uint32_t boundMs, uint32_t* written, uint32_t* read) override {
+    return inner_.Exchange(handle, data, count, samples, boundMs, written, read);
+  }
   void Wait(uint32_t milliseconds) override { inner_.Wait(milliseconds); }
 
  protected:
   Adapter& inner() { return inner_; }
+
+  // Forwards an exchange and hands `observe` the bytes' samples, even those the caller
+  // drops: observe(samples, bytes the backend took, samples it returned).
+  template <typename Observe>
+  int ObserveExchange(AdapterHandle handle, const uint8_t* data, uint32_t count,
+                      uint8_t* samples, uint32_t boundMs, uint32_t* written, uint32_t* read,
+                      Observe observe) {
+    std::vector<uint8_t> own(samples == nullptr ? count : 0);
+    uint8_t* into = samples ? samples : own.data();
+    uint32_t sent = 0;
+    uint32_t got = 0;
+    int status = inner_.Exchange(handle, data, count, into, boundMs, &sent, &got);
+    if (written) *written = sent;
+    if (read) *read = got;
+    observe(static_cast<const uint8_t*>(into), sent < count ? sent : count,
+            got < count ? got : count);
+    return status;
+  }
 
  private:
   Adapter& inner_;

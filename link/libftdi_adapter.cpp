@@ -6,6 +6,8 @@
 #include <climits>
 #include <cstring>
 
+#include "link/libftdi_stream.h"
+
 namespace torvane {
 
 namespace {
@@ -329,6 +331,35 @@ int LibftdiAdapter::Read(AdapterHandle handle, uint8_t* buffer, uint32_t count,
     device->rxHead += n;
   }
   if (read) *read = static_cast<uint32_t>(n);
+  return status;
+}
+
+int LibftdiAdapter::Exchange(AdapterHandle handle, const uint8_t* data, uint32_t count,
+                             uint8_t* samples, uint32_t boundMs, uint32_t* written,
+                             uint32_t* read) {
+  *written = 0;
+  *read = 0;
+  Device* device = Find(handle);
+  if (!device) {
+    return ADAPTER_INVALID_HANDLE;
+  }
+  if ((count > 0 && !data) || count > static_cast<uint32_t>(INT_MAX) ||
+      device->mode != BITMODE_SYNC_BITBANG) {
+    return ADAPTER_INVALID_PARAMETER;
+  }
+  // Samples the receive queue still holds come first; as many of this exchange's own stay
+  // queued behind them.
+  std::vector<uint8_t> fresh(count);
+  int status = StreamThroughLibftdi(device->ftdi, data, count, fresh.data(), boundMs, written,
+                                    read);
+  std::vector<uint8_t> all(device->rx.begin() + static_cast<std::ptrdiff_t>(device->rxHead),
+                           device->rx.end());
+  all.insert(all.end(), fresh.begin(), fresh.begin() + *read);
+  uint32_t handed = static_cast<uint32_t>(all.size() < count ? all.size() : count);
+  if (samples && handed > 0) std::memcpy(samples, all.data(), handed);
+  device->rx.assign(all.begin() + handed, all.end());
+  device->rxHead = 0;
+  *read = handed;
   return status;
 }
 

@@ -36,6 +36,9 @@ class LibftdiAdapter : public Adapter {
                 uint32_t* eventStatus) override;
   int Read(AdapterHandle handle, uint8_t* buffer, uint32_t count, uint32_t* read) override;
   int Close(AdapterHandle handle) override;
+  // libftdi's asynchronous transfers, a read in flight throughout (libftdi_stream.h).
+  int Exchange(AdapterHandle handle, const uint8_t* data, uint32_t count, uint8_t* samples,
+               uint32_t boundMs, uint32_t* written, uint32_t* read) override;
 
   // A short human reason for the last failed Open; empty after a successful one.
   const char* LastOpenProblem() const override { return problemText_.c_str(); }

@@ -33,6 +33,10 @@ TEST(LibftdiAdapter, FailedOpenLeavesNoHandleAndEveryCallRefusesIt) {
     n = 9;
     EXPECT_EQ(adapter.Read(h, &byte, 1, &n), ADAPTER_INVALID_HANDLE);
     EXPECT_EQ(n, 0u);
+    uint32_t written = 9;
+    n = 9;
+    EXPECT_EQ(adapter.Exchange(h, &byte, 1, &byte, 10, &written, &n), ADAPTER_INVALID_HANDLE);
+    EXPECT_EQ(written + n, 0u);
     EXPECT_EQ(adapter.Close(h), ADAPTER_INVALID_HANDLE);
   }
 }

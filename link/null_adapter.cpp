@@ -119,6 +119,26 @@ int NullAdapter::Close(AdapterHandle handle) {
   return ADAPTER_OK;
 }
 
+int NullAdapter::Exchange(AdapterHandle handle, const uint8_t* data, uint32_t count,
+                          uint8_t* samples, uint32_t, uint32_t* written, uint32_t* read) {
+  *written = 0;
+  *read = 0;
+  if (!Valid(handle)) {
+    return ADAPTER_INVALID_HANDLE;
+  }
+  if (count > 0 && !data) {
+    return ADAPTER_INVALID_PARAMETER;
+  }
+  for (uint32_t i = 0; i < count; ++i) {
+    if (samples) samples[i] = static_cast<uint8_t>((levels_ & PIN_DIRECTION_MASK) | PIN_TDO);
+    levels_ = data[i];
+  }
+  bytesAccepted_ += count;
+  *written = count;
+  *read = count;
+  return ADAPTER_OK;
+}
+
 void NullAdapter::Wait(uint32_t) {}
 
 }  // namespace torvane

@@ -22,6 +22,9 @@ class NullAdapter : public Adapter {
                 uint32_t* eventStatus) override;
   int Read(AdapterHandle handle, uint8_t* buffer, uint32_t count, uint32_t* read) override;
   int Close(AdapterHandle handle) override;
+  // Every byte taken at once, each answered with the lines before it and TDO high.
+  int Exchange(AdapterHandle handle, const uint8_t* data, uint32_t count, uint8_t* samples,
+               uint32_t boundMs, uint32_t* written, uint32_t* read) override;
   void Wait(uint32_t milliseconds) override;  // returns at once
 
   // Every byte accepted by Write since construction.

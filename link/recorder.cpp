@@ -1,6 +1,5 @@
 #include "link/recorder.h"
 
-
 namespace torvane {
 
 namespace {
@@ -76,13 +75,27 @@ int Recorder::Write(AdapterHandle handle, const uint8_t* data, uint32_t count,
   uint32_t sent = 0;
   int status = inner().Write(handle, data, count, &sent);
   if (written) *written = sent;
+  PutWrite(data, count);
+  return status;
+}
+
+void Recorder::PutWrite(const uint8_t* data, uint32_t count) {
   sink_.Put("write");
   if (count > 0 && data) {
     sink_.Put(" ");
     sink_.PutHex(data, count);
   }
   EndLine();
-  return status;
+}
+
+void Recorder::PutRead(uint32_t count, const uint8_t* samples, uint32_t got) {
+  sink_.Put("read ");
+  sink_.PutNumber(count);
+  if (got > 0 && samples) {
+    sink_.Put(" ");
+    sink_.PutHex(samples, got <= count ? got : count);
+  }
+  EndLine();
 }
 
 int Recorder::GetStatus(AdapterHandle handle, uint32_t* rxQueued, uint32_t* txQueued,
@@ -106,14 +119,18 @@ int Recorder::Read(AdapterHandle handle, uint8_t* buffer, uint32_t count, uint32
   uint32_t got = 0;
   int status = inner().Read(handle, buffer, count, &got);
   if (read) *read = got;
-  sink_.Put("read ");
-  sink_.PutNumber(count);
-  if (got > 0 && buffer) {
-    sink_.Put(" ");
-    sink_.PutHex(buffer, got <= count ? got : count);
-  }
-  EndLine();
+  PutRead(count, buffer, got);
   return status;
+}
+
+int Recorder::Exchange(AdapterHandle handle, const uint8_t* data, uint32_t count,
+                       uint8_t* samples, uint32_t boundMs, uint32_t* written, uint32_t* read) {
+  return ObserveExchange(handle, data, count, samples, boundMs, written, read,
+                         [&](const uint8_t* seen, uint32_t, uint32_t got) {
+                           PutWrite(data, count);
+                           PutRead(count, seen, got);
+                           Flush();
+                         });
 }
 
 int Recorder::Close(AdapterHandle handle) {

@@ -23,7 +23,8 @@ namespace torvane {
 //   read COUNT HEX           the count asked, then the bytes returned
 //   close
 //   sleep MS                 a wait of the procedures
-// A write or read that carries no bytes has no hex field: "write", "read 64".
+// A write or read that carries no bytes has no hex field: "write", "read 64". An exchange
+// records as the write of its bytes and the read of its samples.
 class Recorder : public ForwardingAdapter {
  public:
   // `out` is not owned and may be null (then calls are only forwarded). Lines are kept in
@@ -44,6 +45,8 @@ class Recorder : public ForwardingAdapter {
                 uint32_t* eventStatus) override;
   int Read(AdapterHandle handle, uint8_t* buffer, uint32_t count, uint32_t* read) override;
   int Close(AdapterHandle handle) override;
+  int Exchange(AdapterHandle handle, const uint8_t* data, uint32_t count, uint8_t* samples,
+               uint32_t boundMs, uint32_t* written, uint32_t* read) override;
   void Wait(uint32_t milliseconds) override;
 
   // Writes out everything buffered. Returns false once any write to the file has failed.
@@ -52,6 +55,8 @@ class Recorder : public ForwardingAdapter {
 
  private:
   void EndLine();
+  void PutWrite(const uint8_t* data, uint32_t count);
+  void PutRead(uint32_t count, const uint8_t* samples, uint32_t got);
 
   TextSink sink_;
 };

@@ -103,6 +103,23 @@ TEST(Recorder, StatusAndReadRecordWhatTheBackendReturned) {
   EXPECT_EQ(buffer[1], 0x2F);
 }
 
+// An exchange keeps the trace's format: the write of its bytes, the read of its samples,
+// recorded even when the caller drops them.
+TEST(Recorder, AnExchangeRecordsAsAWriteAndARead) {
+  ScriptedAdapter inner;
+  inner.rx = {0x20, 0x2F, 0xDF};
+  const uint8_t bytes[] = {0x0E, 0xA5, 0x00};
+  uint32_t written = 0;
+  uint32_t read = 0;
+  std::string trace = Trace(inner, [&](Recorder& r) {
+    EXPECT_EQ(r.Exchange(nullptr, bytes, 3, nullptr, 10, &written, &read), ADAPTER_OK);
+  });
+  EXPECT_EQ(trace, "write 0EA500\nread 3 202FDF\n");
+  EXPECT_EQ(written, 3u);
+  EXPECT_EQ(read, 3u);
+  ASSERT_EQ(inner.writes.size(), 1u);
+}
+
 TEST(Recorder, LongWriteIsForwardedWholeAndEncodedExactly) {
   // Longer than the recorder's own buffer, and covering every byte value.
   std::vector<uint8_t> data(300000);

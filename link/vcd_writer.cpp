@@ -90,31 +90,45 @@ int VcdWriter::Write(AdapterHandle handle, const uint8_t* data, uint32_t count,
   uint32_t sent = 0;
   int status = inner().Write(handle, data, count, &sent);
   if (written) *written = sent;
-  if (!finished_ && data && IsBitBang(mode_)) {
-    uint32_t applied = sent < count ? sent : count;
-    for (uint32_t i = 0; i < applied; ++i) {
-      AddStep(data[i], mode_ == BITMODE_SYNC_BITBANG);
-    }
-    EmitReady();
-  }
+  NoteWritten(data, sent < count ? sent : count);
   return status;
+}
+
+void VcdWriter::NoteWritten(const uint8_t* data, uint32_t applied) {
+  if (finished_ || !data || !IsBitBang(mode_)) return;
+  for (uint32_t i = 0; i < applied; ++i) {
+    AddStep(data[i], mode_ == BITMODE_SYNC_BITBANG);
+  }
+  EmitReady();
 }
 
 int VcdWriter::Read(AdapterHandle handle, uint8_t* buffer, uint32_t count, uint32_t* read) {
   uint32_t got = 0;
   int status = inner().Read(handle, buffer, count, &got);
   if (read) *read = got;
-  uint32_t samples = got < count ? got : count;
-  for (uint32_t i = 0; buffer && i < samples && !sampleFor_.empty(); ++i) {
+  NoteRead(buffer, got < count ? got : count);
+  return status;
+}
+
+void VcdWriter::NoteRead(const uint8_t* samples, uint32_t got) {
+  for (uint32_t i = 0; samples && i < got && !sampleFor_.empty(); ++i) {
     uint64_t index = sampleFor_.front();
     sampleFor_.pop_front();
     if (index == NO_STEP || index < firstBuffered_) continue;
     Step& step = steps_[index - firstBuffered_];
-    step.tdo = (buffer[i] & PIN_TDO) ? LEVEL_HIGH : LEVEL_LOW;
+    step.tdo = (samples[i] & PIN_TDO) ? LEVEL_HIGH : LEVEL_LOW;
     step.waiting = false;
   }
   EmitReady();
-  return status;
+}
+
+int VcdWriter::Exchange(AdapterHandle handle, const uint8_t* data, uint32_t count,
+                        uint8_t* samples, uint32_t boundMs, uint32_t* written, uint32_t* read) {
+  return ObserveExchange(handle, data, count, samples, boundMs, written, read,
+                         [&](const uint8_t* seen, uint32_t sent, uint32_t got) {
+                           NoteWritten(data, sent);
+                           NoteRead(seen, got);
+                         });
 }
 
 int VcdWriter::Close(AdapterHandle handle) {

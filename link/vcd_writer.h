@@ -45,6 +45,9 @@ class VcdWriter : public ForwardingAdapter {
   int Write(AdapterHandle handle, const uint8_t* data, uint32_t count, uint32_t* written) override;
   int Read(AdapterHandle handle, uint8_t* buffer, uint32_t count, uint32_t* read) override;
   int Close(AdapterHandle handle) override;
+  // Dumped as the write of its bytes and the read of its samples.
+  int Exchange(AdapterHandle handle, const uint8_t* data, uint32_t count, uint8_t* samples,
+               uint32_t boundMs, uint32_t* written, uint32_t* read) override;
 
   // Writes every step still waiting (tdo unknown), the end time, and flushes. Later
   // traffic is still forwarded but no longer dumped. False once any write to the file failed.
@@ -63,6 +66,8 @@ class VcdWriter : public ForwardingAdapter {
   };
   static constexpr uint64_t NO_STEP = ~uint64_t{0};
 
+  void NoteWritten(const uint8_t* data, uint32_t applied);
+  void NoteRead(const uint8_t* samples, uint32_t got);
   void AddStep(uint8_t lines, bool synchronous);
   void GiveUpWaiting();  // every waiting step: tdo unknown
   void EmitReady();

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "link/jtag_scan.h"
 #include "link/scripted_adapter_test.h"
 #include "procedures/identify.h"
 #include "sim/board.h"
@@ -178,6 +179,35 @@ TEST(VcdWriter, TdoComesOnlyFromSamplesReadBack) {
       EXPECT_EQ(rows[step].tdo, c.tdo[step]) << c.name << ", step " << step;
     }
   }
+}
+
+// An exchange dumps as the write and the read it stands for, tdo taken from its samples
+// even when the caller drops them.
+TEST(VcdWriter, AnExchangeDumpsAsTheWriteAndTheReadItStandsFor) {
+  const ScanChain alone{{6}, 1, 0};
+  std::vector<PinVector> scan;
+  AppendIrScan(&scan, TapStart::Unknown, alone, 0x09);
+  AppendDrScan(&scan, TapStart::RunTestIdle, alone, 32, 0, false, DrScan::Capture);
+  std::vector<uint8_t> bytes(2 * scan.size());
+  ExpandInto(scan.data(), scan.size(), bytes.data());
+  const uint32_t count = static_cast<uint32_t>(bytes.size());
+  auto dump = [&](bool exchange) {
+    sim::Board board(sim::BoardKind::Xc3s200);
+    return Dump(board, [&](VcdWriter& writer) {
+      AdapterLink link;
+      link.adapter = &writer;
+      LinkOpen(link);
+      LinkSetBitMode(link, BITMODE_SYNC_BITBANG);
+      if (exchange) {
+        EXPECT_EQ(LinkExchange(link, bytes.data(), count, nullptr, READ_BOUND_MS), ADAPTER_OK);
+      } else {
+        std::vector<uint8_t> samples(count);
+        LinkWrite(link, bytes.data(), count);
+        EXPECT_EQ(LinkReadSamples(link, samples.data(), count, READ_BOUND_MS), count);
+      }
+    });
+  };
+  EXPECT_EQ(dump(true), dump(false));
 }
 
 TEST(VcdWriter, StepLengthFollowsTheRateSet) {

@@ -17,11 +17,13 @@ constexpr uint8_t LINE_TMS = 0x08;
 constexpr uint8_t LINE_TDI = 0x80;
 constexpr uint8_t LINE_TDO = 0x20;
 constexpr uint8_t BITMODE_RESET = 0;
-// Samples the host has not read yet; beyond this the driver's buffer overruns and drops.
-constexpr size_t RX_CAPACITY = 65536;
-// Samples travel to the host in 64-byte USB packets, two of them status bytes.
-constexpr size_t PACKET_DATA_BYTES = 62;
 constexpr uint64_t NS_PER_MS = 1000000;
+// The in size of the USB parameters before the host sets one.
+constexpr uint32_t DEFAULT_USB_IN_SIZE = 4096;
+
+bool IsBitBang(uint8_t mode) {
+  return mode == BITMODE_SYNC_BITBANG || mode == BITMODE_ASYNC_BITBANG;
+}
 
 }  // namespace
 
@@ -94,7 +96,8 @@ Board::Board(BoardKind kind)
       prom_->SetStuckBlock(STUCK_PROM_BLOCK);
     }
   }
-  rx_.reserve(RX_CAPACITY);
+  samples_.SetHostCapacity(DRIVER_TRANSFERS * DEFAULT_USB_IN_SIZE);
+  samples_.SetLatency(latencyMs_ * NS_PER_MS);
 }
 
 Board::~Board() = default;
@@ -127,13 +130,18 @@ int Board::Open(const char* description, AdapterHandle* handle) {
   open_ = true;
   ++openCount_;
   latencyMs_ = driverLatencyMs_;
-  packetSentNs_ = now_;
+  samples_.SetLatency(latencyMs_ * NS_PER_MS);
+  samples_.SetHostCapacity(DRIVER_TRANSFERS * DEFAULT_USB_IN_SIZE);
   *handle = this;
   return ADAPTER_OK;
 }
 
-int Board::SetUsbParameters(AdapterHandle handle, uint32_t, uint32_t) {
-  return Usable(handle) ? ADAPTER_OK : ADAPTER_INVALID_HANDLE;
+int Board::SetUsbParameters(AdapterHandle handle, uint32_t inSize, uint32_t) {
+  if (!Usable(handle)) return ADAPTER_INVALID_HANDLE;
+  // Whole 64-byte packets, up to 64 KB.
+  if (inSize < 64 || inSize > 65536 || inSize % 64 != 0) return ADAPTER_INVALID_PARAMETER;
+  samples_.SetHostCapacity(DRIVER_TRANSFERS * inSize);
+  return ADAPTER_OK;
 }
 
 int Board::SetBitMode(AdapterHandle handle, uint8_t mask, uint8_t mode) {
@@ -153,7 +161,13 @@ int Board::SetBaudRate(AdapterHandle handle, uint32_t baud) {
 
 int Board::Purge(AdapterHandle handle, uint32_t mask) {
   if (!Usable(handle)) return ADAPTER_INVALID_HANDLE;
-  if (mask & PURGE_RX) DropSamples();  // the chip's partial packet goes too
+  if (mask & PURGE_TX) {
+    txFifo_.clear();
+  }
+  if (mask & PURGE_RX) {
+    samples_.Clear();  // the chip's partial packet goes too
+    RunFifo();         // and a chip that had stopped for room goes on
+  }
   return ADAPTER_OK;
 }
 
@@ -161,6 +175,7 @@ int Board::SetLatencyTimer(AdapterHandle handle, uint8_t milliseconds) {
   if (!Usable(handle)) return ADAPTER_INVALID_HANDLE;
   if (milliseconds == 0) return ADAPTER_INVALID_PARAMETER;
   latencyMs_ = milliseconds;
+  samples_.SetLatency(latencyMs_ * NS_PER_MS);
   return ADAPTER_OK;
 }
 
@@ -176,36 +191,13 @@ bool Board::ChainTdo() const {
 }
 
 void Board::DropSamples() {
-  rx_.clear();
-  rxHead_ = 0;
-  delivered_ = 0;
+  samples_.Clear();
+  txFifo_.clear();
 }
 
-// A full packet leaves at once; a partial one is held for the latency time.
-void Board::Queue(uint8_t sample) {
-  if (rx_.size() - rxHead_ >= RX_CAPACITY) return;
-  if (rx_.size() == delivered_) heldSinceNs_ = now_;
-  rx_.push_back(sample);
-  if (rx_.size() - delivered_ >= PACKET_DATA_BYTES) {
-    delivered_ = rx_.size();
-    packetSentNs_ = now_;
-  }
-  if (bitMode_ == BITMODE_SYNC_BITBANG) {
-    maxUnread_ = std::max(maxUnread_, static_cast<uint32_t>(rx_.size() - rxHead_));
-  }
-}
-
-// The latency timer runs from the last packet that went out, or from the first sample
-// held since, whichever is later: the chip's worst case, where a held partial packet
-// waits the whole latency time.
 void Board::PassTime(uint64_t nanoseconds) {
   now_ += nanoseconds;
-  if (rx_.size() == delivered_) return;
-  uint64_t expiry = std::max(packetSentNs_, heldSinceNs_) + latencyMs_ * NS_PER_MS;
-  if (now_ >= expiry) {
-    delivered_ = rx_.size();
-    packetSentNs_ = expiry;
-  }
+  samples_.Advance(now_);
 }
 
 // One byte through the chip: in synchronous mode the lines are sampled just before the
@@ -215,7 +207,8 @@ void Board::ApplyByte(uint8_t byte) {
   uint8_t outputs = byte & mask_;
   uint8_t previous = lines_;
   if (bitMode_ == BITMODE_SYNC_BITBANG) {
-    Queue(static_cast<uint8_t>((previous & mask_) | (ChainTdo() ? LINE_TDO : 0)));
+    samples_.Take(static_cast<uint8_t>((previous & mask_) | (ChainTdo() ? LINE_TDO : 0)), now_);
+    maxUnread_ = std::max(maxUnread_, static_cast<uint32_t>(samples_.Unread()));
   }
   bool tckBefore = previous & LINE_TCK;
   bool tckAfter = outputs & LINE_TCK;
@@ -232,13 +225,45 @@ void Board::ApplyByte(uint8_t byte) {
   }
   lines_ = outputs;
   if (bitMode_ == BITMODE_ASYNC_BITBANG) {
-    Queue(static_cast<uint8_t>(outputs | (ChainTdo() ? LINE_TDO : 0)));
+    samples_.Take(static_cast<uint8_t>(outputs | (ChainTdo() ? LINE_TDO : 0)), now_);
   }
   PassTime(bytePeriodNs_);
 }
 
-int Board::Write(AdapterHandle handle, const uint8_t* data, uint32_t count, uint32_t* written) {
-  *written = 0;
+// Bytes waiting in the chip go out while each has room for its sample.
+void Board::RunFifo() {
+  bool synchronous = bitMode_ == BITMODE_SYNC_BITBANG;
+  size_t done = 0;
+  while (done < txFifo_.size() && !(synchronous && samples_.ChipFull())) {
+    ApplyByte(txFifo_[done++]);
+  }
+  txFifo_.erase(txFifo_.begin(), txFifo_.begin() + static_cast<std::ptrdiff_t>(done));
+}
+
+// Takes bytes into the chip: in synchronous mode each is clocked out only when its sample
+// has room, the rest wait in the chip's buffer as far as it holds them. Returns how many
+// the chip took.
+uint32_t Board::Clock(const uint8_t* data, uint32_t count) {
+  // Outside bit-bang mode the bytes would leave as serial data: the pins do not move.
+  if (!IsBitBang(bitMode_)) {
+    PassTime(uint64_t{count} * bytePeriodNs_);
+    return count;
+  }
+  RunFifo();
+  uint32_t clocked = 0;
+  if (txFifo_.empty()) {
+    bool synchronous = bitMode_ == BITMODE_SYNC_BITBANG;
+    while (clocked < count && !(synchronous && samples_.ChipFull())) ApplyByte(data[clocked++]);
+  }
+  uint32_t room = static_cast<uint32_t>(CHIP_TX_BYTES - txFifo_.size());
+  uint32_t held = std::min(count - clocked, room);
+  txFifo_.insert(txFifo_.end(), data + clocked, data + clocked + held);
+  return clocked + held;
+}
+
+// The start of every write call, a streamed transfer's included: its number, the hook,
+// and the faults planned for it.
+int Board::BeginWrite(AdapterHandle handle) {
   ++writeCalls_;
   if (writeHook_) writeHook_(writeCalls_);
   if (faults_.unplugAfterWrites != 0 && writeCalls_ > faults_.unplugAfterWrites) {
@@ -248,15 +273,30 @@ int Board::Write(AdapterHandle handle, const uint8_t* data, uint32_t count, uint
   if (faults_.failWriteFrom != 0 && writeCalls_ >= faults_.failWriteFrom) {
     return ADAPTER_IO_ERROR;
   }
+  return ADAPTER_OK;
+}
+
+void Board::CableCall(uint64_t* calls, uint64_t bytes) {
+  ++*calls;
+  cable_.nanoseconds += CableTime::ROUND_TRIP_NS + bytes * CableTime::BUS_NS_PER_BYTE;
+}
+
+int Board::Write(AdapterHandle handle, const uint8_t* data, uint32_t count, uint32_t* written) {
+  *written = 0;
+  int status = BeginWrite(handle);
+  if (status != ADAPTER_OK) return status;
   writeSizes_.push_back(count);
-  // Outside bit-bang mode the bytes would leave as serial data: the pins do not move.
-  if (bitMode_ == BITMODE_SYNC_BITBANG || bitMode_ == BITMODE_ASYNC_BITBANG) {
-    for (uint32_t i = 0; i < count; ++i) ApplyByte(data[i]);
-  } else {
-    PassTime(uint64_t{count} * bytePeriodNs_);
+  CableCall(&cable_.writes, count);
+  uint32_t taken = Clock(data, count);
+  bytesWritten_ += taken;
+  *written = taken;
+  if (taken < count) {
+    // The chip stopped with both its buffers full and nothing reading: the write waits
+    // for the driver's timeout and fails.
+    PassTime(WRITE_TIMEOUT_MS * NS_PER_MS);
+    cable_.nanoseconds += WRITE_TIMEOUT_MS * NS_PER_MS;
+    return ADAPTER_IO_ERROR;
   }
-  bytesWritten_ += count;
-  *written = count;
   return ADAPTER_OK;
 }
 
@@ -267,29 +307,95 @@ int Board::GetStatus(AdapterHandle handle, uint32_t* rxQueued, uint32_t* txQueue
   *eventStatus = 0;
   if (!Usable(handle)) return ADAPTER_INVALID_HANDLE;
   if (faults_.failStatus) return ADAPTER_IO_ERROR;
-  *rxQueued = static_cast<uint32_t>(delivered_ - rxHead_);
+  // The host asks, and what the chip has ready comes: the vendor's driver has it already,
+  // libftdi's backend, which has no status call, reads it.
+  samples_.BeginRead(now_);
+  samples_.EndRead();
+  RunFifo();
+  *rxQueued = static_cast<uint32_t>(samples_.HostQueued());
   return ADAPTER_OK;
+}
+
+uint32_t Board::TakeSamples(uint8_t* out, uint32_t count) {
+  uint32_t n = static_cast<uint32_t>(samples_.Read(out, count));
+  // Room on the host lets the chip send what it holds, and a stopped chip go on.
+  samples_.Offer(now_);
+  RunFifo();
+  return n;
 }
 
 int Board::Read(AdapterHandle handle, uint8_t* buffer, uint32_t count, uint32_t* read) {
   *read = 0;
   if (!Usable(handle)) return ADAPTER_INVALID_HANDLE;
-  ++readCalls_;
-  size_t available = delivered_ - rxHead_;
-  size_t n = std::min<size_t>(count, available);
-  if (faults_.shortReadLimit != 0) n = std::min<size_t>(n, faults_.shortReadLimit);
-  if (n > 0) std::memcpy(buffer, rx_.data() + rxHead_, n);
-  rxHead_ += n;
-  if (rxHead_ == rx_.size()) {
-    DropSamples();
-  } else if (rxHead_ >= RX_CAPACITY) {
-    // A long synchronous read never empties the queue: the read part goes.
-    rx_.erase(rx_.begin(), rx_.begin() + static_cast<std::ptrdiff_t>(rxHead_));
-    delivered_ -= rxHead_;
-    rxHead_ = 0;
-  }
-  *read = static_cast<uint32_t>(n);
+  if (faults_.shortReadLimit != 0) count = std::min(count, faults_.shortReadLimit);
+  samples_.BeginRead(now_);
+  *read = TakeSamples(buffer, count);
+  samples_.EndRead();
+  CableCall(&cable_.reads, *read);
   return ADAPTER_OK;
+}
+
+int Board::Exchange(AdapterHandle handle, const uint8_t* data, uint32_t count, uint8_t* samples,
+                    uint32_t boundMs, uint32_t* written, uint32_t* read) {
+  *written = 0;
+  *read = 0;
+  if (!Usable(handle)) return ADAPTER_INVALID_HANDLE;
+  if (bitMode_ != BITMODE_SYNC_BITBANG || (count > 0 && !data)) return ADAPTER_INVALID_PARAMETER;
+  uint8_t discard[STREAM_TRANSFER_BYTES];
+  auto collect = [&] {
+    uint8_t* into = samples ? samples + *read : discard;
+    uint32_t room = samples ? count - *read : std::min<uint32_t>(count - *read, sizeof discard);
+    *read += TakeSamples(into, room);
+  };
+  // One round trip starts the stream and ends it; in between, a transfer costs its time
+  // on the bus, out and back, or a round trip when that is longer.
+  cable_.nanoseconds += CableTime::ROUND_TRIP_NS;
+  samples_.BeginRead(now_);
+  int status = ADAPTER_OK;
+  while (*written < count && status == ADAPTER_OK) {
+    uint32_t size = std::min(STREAM_TRANSFER_BYTES, count - *written);
+    status = BeginWrite(handle);
+    if (status != ADAPTER_OK) break;
+    writeSizes_.push_back(size);
+    // The read in flight makes room as the chip fills; it stops only if the host can take
+    // no more samples.
+    uint32_t taken = 0;
+    while (taken < size) {
+      uint32_t more = Clock(data + *written + taken, size - taken);
+      taken += more;
+      uint32_t before = *read;
+      while (samples_.HostQueued() > 0 && *read < count) collect();
+      if (more == 0 && *read == before) break;
+    }
+    *written += taken;
+    bytesWritten_ += taken;
+    ++cable_.writes;
+    ++cable_.reads;
+    cable_.nanoseconds += std::max(CableTime::ROUND_TRIP_NS,
+                                   2 * uint64_t{size} * CableTime::BUS_NS_PER_BYTE);
+    if (taken < size) status = ADAPTER_IO_ERROR;
+  }
+  // The last partial packet comes when the chip's latency timer runs out.
+  while (status == ADAPTER_OK && *read < count) {
+    uint64_t deadline = now_ + uint64_t{boundMs} * NS_PER_MS;
+    uint64_t due = samples_.holdUntil();
+    if (due > deadline) {
+      cable_.nanoseconds += deadline - now_;
+      PassTime(deadline - now_);
+      status = ADAPTER_NO_ANSWER;
+      break;
+    }
+    uint32_t before = *read;
+    if (due > now_) {
+      cable_.nanoseconds += due - now_;
+      PassTime(due - now_);
+    }
+    samples_.Offer(now_);
+    while (samples_.HostQueued() > 0 && *read < count) collect();
+    if (*read == before) status = ADAPTER_NO_ANSWER;
+  }
+  samples_.EndRead();
+  return status;
 }
 
 int Board::Close(AdapterHandle handle) {
@@ -301,6 +407,7 @@ int Board::Close(AdapterHandle handle) {
 
 void Board::Wait(uint32_t milliseconds) {
   waited_ += milliseconds;
+  cable_.nanoseconds += milliseconds * NS_PER_MS;
   PassTime(milliseconds * NS_PER_MS);
   if (prom_) prom_->Elapse(milliseconds);
 }

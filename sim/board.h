@@ -12,6 +12,7 @@
 
 #include "link/adapter.h"
 #include "sim/jtag_device.h"
+#include "sim/sample_path.h"
 
 namespace torvane::sim {
 
@@ -56,9 +57,30 @@ struct FaultPlan {
   uint32_t shortReadLimit = 0;     // a read returns at most this many bytes
 };
 
+// What a real cable would take for the traffic, for benchmarks: 1 MB/s on the USB bus in
+// either direction, 1 ms for each USB round trip, the latency timer's hold on a partial
+// packet, and the waits. Status queries cost nothing: the driver answers them itself.
+struct CableTime {
+  static constexpr uint64_t BUS_NS_PER_BYTE = 1000;
+  static constexpr uint64_t ROUND_TRIP_NS = 1000000;
+  uint64_t nanoseconds = 0;
+  uint64_t writes = 0;  // round trips that took bytes out
+  uint64_t reads = 0;   // round trips that brought samples back
+};
+
 class Board : public Adapter {
  public:
   static constexpr uint8_t DEFAULT_LATENCY_MS = 16;
+  // The chip's buffer for bytes from the host; with its 128 samples, the most a
+  // synchronous write can leave unread before the chip stops.
+  static constexpr uint32_t CHIP_TX_BYTES = 256;
+  // How long a write waits for a stopped chip before the driver gives it up.
+  static constexpr uint32_t WRITE_TIMEOUT_MS = 5000;
+  // The vendor's driver keeps this many of its USB transfers (the in size of the USB
+  // parameters, 4096 bytes until set) of samples for the host.
+  static constexpr uint32_t DRIVER_TRANSFERS = 4;
+  // A streamed exchange moves its bytes in transfers of this size.
+  static constexpr uint32_t STREAM_TRANSFER_BYTES = 4096;
 
   explicit Board(BoardKind kind);
   ~Board() override;
@@ -74,6 +96,11 @@ class Board : public Adapter {
                 uint32_t* eventStatus) override;
   int Read(AdapterHandle handle, uint8_t* buffer, uint32_t count, uint32_t* read) override;
   int Close(AdapterHandle handle) override;
+  // A streaming backend over this chip: a read in flight throughout, the bytes in
+  // transfers of STREAM_TRANSFER_BYTES, each one write call for the faults and the hook;
+  // the last partial packet waits for the latency timer.
+  int Exchange(AdapterHandle handle, const uint8_t* data, uint32_t count, uint8_t* samples,
+               uint32_t boundMs, uint32_t* written, uint32_t* read) override;
   void Wait(uint32_t milliseconds) override;  // simulated time: returns at once
 
   BoardKind kind() const { return kind_; }
@@ -89,6 +116,9 @@ class Board : public Adapter {
   // The latency timer the driver sets at each open: 16 ms unless a user changed it in the
   // driver's settings (up to 255). Survives Replug.
   void SetDriverLatency(uint8_t milliseconds) { driverLatencyMs_ = milliseconds; }
+  // Who takes the samples from the chip: the vendor's driver (the default) or libftdi,
+  // which leaves a synchronous write of more than 384 bytes to stall. Survives Replug.
+  void SetSampleDrain(SampleDrain drain) { samples_.SetDrain(drain); }
 
   // The chain, TDI side first; empty for the boards without devices.
   const std::vector<std::unique_ptr<JtagDevice>>& chain() const { return chain_; }
@@ -109,17 +139,21 @@ class Board : public Adapter {
   // Board time: each byte written lasts one bit-bang byte period, each wait its length.
   uint64_t nowNanoseconds() const { return now_; }
   // The most samples taken in synchronous mode and not yet read by the host, at any moment
-  // (the chip stalls when its small buffer fills), and the number of read calls.
+  // (the chip stalls when its small buffer fills).
   uint32_t maxUnreadSamples() const { return maxUnread_; }
-  uint32_t readCalls() const { return readCalls_; }
+  const CableTime& cableTime() const { return cable_; }
 
  private:
   bool Usable(AdapterHandle handle) const;
+  int BeginWrite(AdapterHandle handle);
+  uint32_t Clock(const uint8_t* data, uint32_t count);
+  void RunFifo();
   void ApplyByte(uint8_t byte);
   bool ChainTdo() const;
-  void Queue(uint8_t sample);
   void PassTime(uint64_t nanoseconds);
   void DropSamples();
+  uint32_t TakeSamples(uint8_t* out, uint32_t count);
+  void CableCall(uint64_t* calls, uint64_t bytes);
 
   BoardKind kind_;
   FaultPlan faults_;
@@ -138,18 +172,15 @@ class Board : public Adapter {
   uint8_t latencyMs_ = DEFAULT_LATENCY_MS;
   uint64_t now_ = 0;
   uint32_t bytePeriodNs_;
-  uint64_t packetSentNs_ = 0;  // when the last USB packet of samples left the chip
-  uint64_t heldSinceNs_ = 0;   // when the oldest sample not yet sent was taken
-  size_t delivered_ = 0;       // rx_ up to here has reached the host
+  SamplePath samples_;
+  std::vector<uint8_t> txFifo_;  // bytes the chip holds and has not clocked out yet
+  CableTime cable_;
   uint32_t maxUnread_ = 0;
-  uint32_t readCalls_ = 0;
   uint8_t lines_ = 0;
   uint64_t bytesWritten_ = 0;
   uint32_t waited_ = 0;
   std::vector<uint32_t> writeSizes_;
   WriteHook writeHook_;
-  std::vector<uint8_t> rx_;
-  size_t rxHead_ = 0;
 };
 
 std::unique_ptr<Board> MakeBoard(BoardKind kind);

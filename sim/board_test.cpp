@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "link/adapter_link.h"
@@ -170,6 +171,93 @@ TEST_F(BoardTest, ChainShiftsInstructionsTdiFirstAndReadsTheLastDevice) {
   EXPECT_EQ(board_->fpga()->instruction(), Fpga::INSTR_CFG_IN);
   EXPECT_EQ(board_->prom()->instruction(), Prom::INSTR_BYPASS);
   EXPECT_EQ(board_->fpga()->state(), TapState::RunTestIdle);
+}
+
+// Bytes that move the lines but never raise TCK, and the samples the chip answers them
+// with: the lines before each byte, TDO floating high from the idle TAP.
+std::vector<uint8_t> LinePattern(size_t count) {
+  std::vector<uint8_t> bytes(count);
+  for (size_t i = 0; i < count; ++i) {
+    bytes[i] = static_cast<uint8_t>((i * 37 + i / 251) & ~PIN_TCK & PIN_DIRECTION_MASK);
+  }
+  return bytes;
+}
+std::vector<uint8_t> SamplesOf(const std::vector<uint8_t>& bytes) {
+  std::vector<uint8_t> samples(bytes.size());
+  for (size_t i = 0; i < bytes.size(); ++i) {
+    samples[i] = static_cast<uint8_t>((i == 0 ? 0 : bytes[i - 1]) | PIN_TDO);
+  }
+  return samples;
+}
+
+// The chip takes 256 bytes and holds 128 samples: with nothing reading (libftdi between
+// calls) a synchronous write of 385 stops it and fails once the driver gives up; the
+// bytes it holds go out as soon as the host reads.
+TEST_F(BoardTest, ASynchronousWriteStopsTheChipWhenNothingReadsItsSamples) {
+  OpenBoard(BoardKind::Xc3s200, BITMODE_SYNC_BITBANG);
+  board_->SetSampleDrain(SampleDrain::WhileReading);
+  std::vector<uint8_t> bytes = LinePattern(385);
+  uint32_t written = 0;
+  uint64_t before = board_->nowNanoseconds();
+  EXPECT_EQ(board_->Write(handle_, bytes.data(), 385, &written), ADAPTER_IO_ERROR);
+  EXPECT_EQ(written, 384u);
+  EXPECT_GE(board_->nowNanoseconds() - before, Board::WRITE_TIMEOUT_MS * 1000000ull);
+  std::vector<uint8_t> samples;
+  for (std::vector<uint8_t> got = Drain(); !got.empty(); got = Drain()) {
+    samples.insert(samples.end(), got.begin(), got.end());
+  }
+  bytes.pop_back();
+  EXPECT_EQ(samples, SamplesOf(bytes));
+}
+
+// Streamed, either way of draining carries far more than the chip holds: libftdi's with a
+// read in flight, the vendor driver's in slices that never overfill its buffer, where one
+// plain write of it all stops the chip.
+TEST_F(BoardTest, ExchangesStreamFarMoreThanTheChipOrTheDriverHolds) {
+  const std::vector<uint8_t> bytes = LinePattern(40000);
+  std::vector<uint8_t> samples(bytes.size());
+  uint32_t written = 0;
+  uint32_t read = 0;
+  OpenBoard(BoardKind::Xc3s200, BITMODE_SYNC_BITBANG);
+  board_->SetSampleDrain(SampleDrain::WhileReading);
+  ASSERT_EQ(board_->Exchange(handle_, bytes.data(), 40000, samples.data(), READ_BOUND_MS,
+                             &written, &read),
+            ADAPTER_OK);
+  EXPECT_EQ(read, 40000u);
+  EXPECT_EQ(samples, SamplesOf(bytes));
+
+  OpenBoard(BoardKind::Xc3s200, BITMODE_SYNC_BITBANG);
+  ASSERT_EQ(board_->SetUsbParameters(handle_, 4096, 0), ADAPTER_OK);
+  std::fill(samples.begin(), samples.end(), 0);
+  ASSERT_EQ(ExchangeInSlices(*board_, handle_, bytes.data(), 40000, samples.data(),
+                             READ_BOUND_MS, 4096, &written, &read),
+            ADAPTER_OK);
+  EXPECT_EQ(samples, SamplesOf(bytes));
+  EXPECT_LE(board_->maxUnreadSamples(), 4096u);
+  EXPECT_EQ(board_->Write(handle_, bytes.data(), 40000, &written), ADAPTER_IO_ERROR);
+}
+
+// An exchange ends: a failed transfer mid-stream fails it as a refused write, and samples
+// the chip holds past the bound (a latency timer of 255 ms) as a missing answer.
+TEST_F(BoardTest, AnExchangeFailsRatherThanWaitsForEver) {
+  OpenBoard(BoardKind::Xc3s200, BITMODE_SYNC_BITBANG);
+  AdapterLink link;
+  link.adapter = board_.get();
+  link.handle = handle_;
+  const std::vector<uint8_t> bytes = LinePattern(20000);
+  board_->faults().failWriteFrom = 3;
+  EXPECT_EQ(LinkExchange(link, bytes.data(), 20000, nullptr, READ_BOUND_MS), ADAPTER_IO_ERROR);
+  EXPECT_EQ(link.bytesWritten, 2 * Board::STREAM_TRANSFER_BYTES);
+  EXPECT_EQ(link.failedWrites, 1u);
+
+  board_->faults().failWriteFrom = 0;
+  ASSERT_EQ(LinkPurge(link, PURGE_RX), ADAPTER_OK);
+  ASSERT_EQ(LinkSetLatencyTimer(link, 255), ADAPTER_OK);
+  EXPECT_EQ(LinkExchange(link, bytes.data(), 100, nullptr, 100), ADAPTER_NO_ANSWER);
+  EXPECT_EQ(link.bytesRead, 62u) << "one full packet";
+  EXPECT_EQ(link.failedWrites, 1u) << "a missing answer is no refused write";
+  ASSERT_EQ(LinkPurge(link, PURGE_RX), ADAPTER_OK);
+  EXPECT_EQ(LinkExchange(link, bytes.data(), 100, nullptr, 300), ADAPTER_OK);
 }
 
 TEST_F(BoardTest, InjectedFaults) {

@@ -1,5 +1,6 @@
 // The stand-in driver library: each exported call goes to one simulated board, attached
-// through one FT232R with the serial number SIM_CABLE_SERIAL. The board file beside the
+// through one FT232R with the serial number SIM_CABLE_SERIAL, whose samples the driver
+// reads all the time into its buffer, as the vendor's does. The board file beside the
 // DLL is read at every open and every listing made while no handle is open, as plugging
 // in another board between two connections would; "none", or a name no board has, is an
 // unplugged cable.
@@ -41,13 +42,14 @@ Board* PluggedBoard() {
   if (board && board->isOpen()) {
     return board.get();
   }
-  BoardKind kind;
-  if (!torvane::sim::ReadBoardChoice(OwnDirectory(), &kind)) {
-    kind = BoardKind::None;
+  torvane::sim::BoardChoice choice;
+  if (!torvane::sim::ReadBoardChoice(OwnDirectory(), &choice)) {
+    choice.kind = BoardKind::None;
   }
-  if (!board || board->kind() != kind) {
-    board = torvane::sim::MakeBoard(kind);
+  if (!board || board->kind() != choice.kind) {
+    board = torvane::sim::MakeBoard(choice.kind);
   }
+  board->SetDriverLatency(choice.driverLatencyMs);
   return board.get();
 }
 
