@@ -96,7 +96,9 @@ int ParseCommandLine(int argc, const char* const* argv, Options* options, Comman
   for (const CommandEntry& entry : Commands()) {
     CLI::App* sub = app.add_subcommand(entry.name, entry.description);
     if (entry.operand == Operand::File) {
-      sub->add_option("FILE", options->file, "the .bit, .mcs (Intel HEX) or .bin file")->required()->check(named);
+      sub->add_option("FILE", options->file, "the .bit, .mcs (Intel HEX) or .bin file")
+          ->required()
+          ->check(named);
     } else if (entry.operand == Operand::Out) {
       sub->add_option("OUT", options->output, "the file the PROM's contents go to")
           ->required()

@@ -1,8 +1,11 @@
 #include "cli/file_info.h"
 
 #include <string>
+#include <vector>
 
+#include "bitfile/config_data.h"
 #include "cli/plan.h"
+#include "procedures/parts.h"
 
 namespace torvane::cli {
 

@@ -11,7 +11,7 @@ namespace {
 // which any revision of the part matches.
 bool FileFits(const ConfigFile& file, const Part& fpga) {
   if (file.format == ConfigFormat::Bit) return PartFits(file.bit.partName, fpga);
-  return !file.hasIdcode || ((file.idcode ^ fpga.bitstreamIdcode) & fpga.idcodeMask) == 0;
+  return !file.hasIdcode || StreamPart(file.idcode) == &fpga;
 }
 
 // The part a refusal names: the header's, or the stream's IDCODE and what the table calls it.
