@@ -9,9 +9,11 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "bitfile/bit_file.h"
+#include "bitfile/config_data.h"
 #include "cli/prom_file.h"
 #include "procedures/identify.h"
 #include "sim/board.h"
@@ -35,6 +37,8 @@ using testing::RunProgram;
 using testing::RunShell;
 using testing::WINDOWS_BUILD;
 using testing::WithoutPart;
+
+std::vector<uint8_t> Text(const std::string& text) { return {text.begin(), text.end()}; }
 
 class CliTest : public ::testing::Test {
  protected:
@@ -120,6 +124,7 @@ TEST_F(CliTest, PromCheckVerifyAndRead) {
       "note: the PROM holds the design but the FPGA did not start from it (check the mode "
       "pins, or the part the design was built for)\n";
   const std::string out = dir.Path("prom.bin");
+  const std::string mcs = dir.Path("prom.MCS");
   const Case cases[] = {
       {"--board sim:prom program --verify " + Bit("s200.bit"), 0, "DOWNLOAD COMPLETE !\n", ""},
       {"--board sim:prom-jtagmode program " + Bit("s200.bit"), 0,
@@ -130,6 +135,7 @@ TEST_F(CliTest, PromCheckVerifyAndRead) {
       {"--board sim:prom verify " + Bit("s200.bit"), 1, "PROM DIFFERS FROM FILE\n",
        "from block 0"},
       {"--board sim:prom read '" + out + "'", 0, "262144 bytes read to " + out + "\n", ""},
+      {"--board sim:prom read '" + mcs + "'", 0, "262144 bytes read to " + mcs + "\n", ""},
   };
   for (const Case& c : cases) {
     Outcome run = RunCli(dir, c.arguments);
@@ -141,7 +147,9 @@ TEST_F(CliTest, PromCheckVerifyAndRead) {
       EXPECT_NE(run.err.find(c.err), std::string::npos) << c.arguments << "\n" << run.err;
     }
   }
-  EXPECT_EQ(ReadFile(out), std::string(sim::Prom::BLOCK_BYTES * sim::Prom::BLOCK_COUNT, '\xFF'));
+  const std::vector<uint8_t> erased(sim::Prom::BLOCK_BYTES * sim::Prom::BLOCK_COUNT, 0xFF);
+  EXPECT_EQ(ReadFile(out), std::string(erased.begin(), erased.end()));
+  EXPECT_TRUE(ReadFile(mcs) == FormatPromFile(erased.data(), erased.size()));
   Outcome refused = RunCli(dir, "--board sim:xc3s200 read '" + dir.Path("none.bin") + "'");
   EXPECT_EQ(refused.code, 2);
   EXPECT_FALSE(std::ifstream(dir.Path("none.bin")).good());
@@ -210,6 +218,10 @@ TEST_F(CliTest, InputProblemsStopTheRunBeforeAnyTraffic) {
   huge.rawBody = true;
   huge.dataSize = MAX_DATA_BYTES + 1;
   ASSERT_TRUE(WriteBitFile(dir.Path("huge.bit").c_str(), huge));
+  // A record whose checksum is off by one, and a record past the largest PROM.
+  dir.Write("checksum.mcs", Text(":020000040000FA\r\n:0100000055AA\r\n:0100010055A8\r\n"
+                                 ":00000001FF\r\n"));
+  dir.Write("beyond.mcs", Text(":020000040004F6\n:0100000055AA\n:00000001FF\n"));
   // An output of the other kind that must never be created.
   const std::string unused = dir.Path("unused.out");
   struct Case {
@@ -225,6 +237,10 @@ TEST_F(CliTest, InputProblemsStopTheRunBeforeAnyTraffic) {
       {"program " + Bit("missing.bit"), "Error: File not Found !"},
       {"program " + Bit("text.bit"), "Error: Wrong file format!"},
       {"program " + Bit("huge.bit"), "is over 4194304 bytes: no supported device takes"},
+      {"prom " + Bit("checksum.mcs"),
+       "checksum.mcs': line 3: bad checksum (the record needs A9)"},
+      {"verify " + Bit("beyond.mcs"),
+       "beyond.mcs': line 2: data at address 262144 lies beyond the 262144 bytes"},
   };
   for (const Case& c : cases) {
     for (const char* board : {"sim:prom", "sim:xc3s200"}) {
@@ -249,31 +265,38 @@ size_t CountWrites(const std::string& trace) {
 
 // A design for the other part is refused after identification, before anything is erased
 // or configured: the trace holds no more writes than detect's (identification, then the
-// chain's codes behind a PROM). --force sends it, and a
-// header without a part is not refused for that.
-TEST_F(CliTest, TheHeadersPartMustBeTheChainsFpga) {
+// chain's codes behind a PROM). A .bit names its part in the header, a PROM file by the
+// IDCODE its stream writes. --force sends it, and a header without a part is not refused
+// for that.
+TEST_F(CliTest, TheFilesPartMustBeTheChainsFpga) {
   BitstreamOptions s400;
   s400.part = BitPart::Xc3s400;
   ASSERT_TRUE(WriteBitFile(dir.Path("s400.bit").c_str(), s400));
+  dir.Write("s400.mcs", testing::AsPromFile(MakeBitstreamBody(s400, PartDataSize(s400.part))));
   dir.Write("nopart.bit", WithoutPart(MakeBitFile(s400)));
   const std::string trace = dir.Path("t.txt");
-  for (const char* run : {"--board sim:prom prom", "--board sim:prom program",
-                          "--board sim:prom fpga", "--board sim:xc3s200 program"}) {
-    std::string board = std::string(run).substr(0, std::string(run).rfind(' '));
-    RunCli(dir, board + " --trace '" + trace + "' detect");
-    size_t detectWrites = CountWrites(ReadFile(trace));
-    Outcome refused = RunCli(dir, std::string(run) + " --trace '" + trace + "' " + Bit("s400.bit"));
-    EXPECT_EQ(refused.code, 2) << run << "\n" << refused.err;
-    EXPECT_NE(refused.err.find("design for 3s400ft256 but the chain holds an XC3S200"),
-              std::string::npos)
-        << run << "\n" << refused.err;
-    EXPECT_EQ(refused.out.find("DOWNLOAD"), std::string::npos) << run;
-    EXPECT_LE(CountWrites(ReadFile(trace)), detectWrites) << run;
+  const std::pair<const char*, const char*> designs[] = {
+      {"s400.bit", "design for 3s400ft256 but the chain holds an XC3S200"},
+      {"s400.mcs", "design for XC3S400 (IDCODE 0x0141C093) but the chain holds an XC3S200"}};
+  for (const auto& [file, named] : designs) {
+    for (const char* run : {"--board sim:prom prom", "--board sim:prom program",
+                            "--board sim:prom fpga", "--board sim:xc3s200 program"}) {
+      SCOPED_TRACE(std::string(run) + " " + file);
+      std::string board = std::string(run).substr(0, std::string(run).rfind(' '));
+      RunCli(dir, board + " --trace '" + trace + "' detect");
+      size_t detectWrites = CountWrites(ReadFile(trace));
+      Outcome refused = RunCli(dir, std::string(run) + " --trace '" + trace + "' " + Bit(file));
+      EXPECT_EQ(refused.code, 2) << refused.err;
+      EXPECT_NE(refused.err.find(named), std::string::npos) << refused.err;
+      EXPECT_EQ(refused.out.find("DOWNLOAD"), std::string::npos);
+      EXPECT_LE(CountWrites(ReadFile(trace)), detectWrites);
+    }
+    // The PROM stores whatever it is given.
+    Outcome forced = RunCli(dir, "--board sim:prom --force prom " + Bit(file));
+    EXPECT_EQ(forced.code, 0) << file << "\n" << forced.err;
   }
-  // The PROM stores whatever it is given; the FPGA alone then rejects the design.
-  Outcome forced = RunCli(dir, "--board sim:prom --force prom " + Bit("s400.bit"));
-  EXPECT_EQ(forced.code, 0) << forced.err;
-  forced = RunCli(dir, "--board sim:xc3s200 fpga --force " + Bit("s400.bit"));
+  // The FPGA alone rejects a design for another part.
+  Outcome forced = RunCli(dir, "--board sim:xc3s200 fpga --force " + Bit("s400.bit"));
   EXPECT_EQ(forced.code, 1);
   EXPECT_NE(forced.err.find("the FPGA rejected the data (INIT low)"), std::string::npos)
       << forced.err;

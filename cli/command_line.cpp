@@ -19,12 +19,16 @@ constexpr const char* FOOTER =
     "failed with the cause interrupted. A second signal ends the program at once.\n\n"
     "--trace and --vcd name a regular file (written beside it, then renamed into place),\n"
     "/dev/stdout or /dev/stderr.\n\n"
+    "FILE is a .bit, a PROM file in Intel HEX (.mcs) or a raw image (.bin), told apart by\n"
+    "its content; the bit order of a PROM file's bytes is found from its sync word.\n\n"
     "A refusal (a design for another part, two cables and none named) also exits 2.\n"
     "Options may come before or after the subcommand.\n\n"
     "Examples:\n"
     "  torvane-cli detect\n"
     "  torvane-cli program design.bit\n"
     "  torvane-cli read backup.bin        (the PROM's 262,144 bytes)\n"
+    "  torvane-cli read backup.mcs        (the same as a PROM file, for other tools)\n"
+    "  torvane-cli prom design.mcs\n"
     "  torvane-cli verify design.bit      (the PROM against the file, nothing written)\n"
     "  torvane-cli info design.bit\n"
     "  torvane-cli cables\n"
@@ -64,7 +68,8 @@ void AddProgramOptions(CLI::App& app, Options* options) {
                "detect, info and the downloads: one JSON object on standard output (verdict, "
                "cause, chain, seconds) instead of the lines");
   app.add_flag("--force", options->force,
-               "send a design whose header names another part than the chain's FPGA");
+               "send a design for another part than the chain's FPGA (as a .bit's header or "
+               "the IDCODE in a .mcs or .bin names it)");
 }
 
 }  // namespace
@@ -91,7 +96,9 @@ int ParseCommandLine(int argc, const char* const* argv, Options* options, Comman
   for (const CommandEntry& entry : Commands()) {
     CLI::App* sub = app.add_subcommand(entry.name, entry.description);
     if (entry.operand == Operand::File) {
-      sub->add_option("FILE", options->file, "the .bit file")->required()->check(named);
+      sub->add_option("FILE", options->file, "the .bit, .mcs (Intel HEX) or .bin file")
+          ->required()
+          ->check(named);
     } else if (entry.operand == Operand::Out) {
       sub->add_option("OUT", options->output, "the file the PROM's contents go to")
           ->required()

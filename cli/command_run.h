@@ -3,7 +3,7 @@
 // before the call.
 #pragma once
 
-#include "bitfile/bit_file.h"
+#include "bitfile/config_file.h"
 #include "cli/adapter_choice.h"
 #include "cli/options.h"
 #include "cli/plan.h"
@@ -24,7 +24,7 @@ struct CommandRun {
   TerminalHost& host;
   AdapterChoice& choice;
   Command command;
-  BitFile input;            // loaded when the command needs a file
+  ConfigFile input;         // loaded when the command needs a file
   AppState state;           // the link on the chosen adapter, once identified
   IdentifyResult found{};   // what identification read
   ChainParts chain;         // what identification found

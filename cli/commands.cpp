@@ -4,11 +4,11 @@
 #include <cstdio>
 #include <string>
 
-#include "cli/bit_info.h"
 #include "cable/cable.h"
 #include "cable/cable_choice.h"
 #include "cli/chain_listing.h"
 #include "cli/command_run.h"
+#include "cli/file_info.h"
 #include "cli/prom_file.h"
 #include "procedures/chain_scan.h"
 #include "procedures/download_fpga.h"
@@ -55,8 +55,8 @@ RunVerdict RunDetect(CommandRun& run) {
 // program, fpga and prom: what the plan says, on the chain identification found.
 RunVerdict RunDownload(CommandRun& run) {
   // Behind the PROM the FPGA is known only from the whole chain, read (reads only,
-  // nothing erased or configured) when the header's part is to be checked against it.
-  if (run.chain.prom && !run.options.force && !run.input.partName.empty()) {
+  // nothing erased or configured) when the file's part is to be checked against it.
+  if (run.chain.prom && !run.options.force && NamesPart(run.input)) {
     run.chain.fpga = ChainFpga(ReadChain(run.state.link));
     run.report.chain = JsonString(ChainName(run.chain));
   }
@@ -70,13 +70,13 @@ RunVerdict RunDownload(CommandRun& run) {
       result = ShowNotPresent(run.host);
       break;
     case PlanAction::ConfigureFpga:
-      result = DownloadFpgaFrom(run.state, run.host, run.input, FpgaChain::Alone);
+      result = DownloadFpgaFrom(run.state, run.host, run.input.bit, FpgaChain::Alone);
       break;
     case PlanAction::ConfigureBehindProm:
-      result = DownloadFpgaFrom(run.state, run.host, run.input, FpgaChain::BehindProm);
+      result = DownloadFpgaFrom(run.state, run.host, run.input.bit, FpgaChain::BehindProm);
       break;
     case PlanAction::ProgramProm:
-      result = DownloadPromFrom(run.state, run.host, run.input);
+      result = DownloadPromFrom(run.state, run.host, run.input.bit);
       break;
   }
   run.host.FinishProgress();
@@ -92,7 +92,7 @@ bool PromAnswered(CommandRun& run) {
 
 RunVerdict RunVerify(CommandRun& run) {
   if (!PromAnswered(run)) return run.found.known ? RunVerdict::Refused : RunVerdict::Failed;
-  DownloadResult result = VerifyProm(run.state, run.host, run.input);
+  DownloadResult result = VerifyProm(run.state, run.host, run.input.bit);
   if (result == DownloadResult::Complete && !run.options.json) {
     std::printf("PROM MATCHES FILE\n");
   } else if (run.state.report.prom == PromCause::PromDiffers && !run.options.json) {
@@ -120,9 +120,9 @@ RunVerdict RunRead(CommandRun& run) {
 // info: the file alone, no cable.
 RunVerdict RunInfo(CommandRun& run) {
   if (run.options.json) {
-    run.report.details = BitInfoJson(run.input);
+    run.report.details = FileInfoJson(run.input);
   } else {
-    PrintBitInfo(run.input, stdout);
+    PrintFileInfo(run.input, stdout);
   }
   return RunVerdict::Complete;
 }
@@ -169,9 +169,11 @@ const std::vector<CommandEntry>& Commands() {
       {"verify", Command::Verify, Needs::FileAndChain, RunVerify, Operand::File, false,
        "read the PROM back and compare it with FILE; exit 0 when equal, 1 when not"},
       {"read", Command::Read, Needs::Chain, RunRead, Operand::Out, false,
-       "read the PROM's 262,144 bytes to OUT (written whole or not at all)"},
+       "read the PROM's 262,144 bytes to OUT (written whole or not at all): Intel HEX in the "
+       "vendor's PROM file form when OUT ends in .mcs, the raw bytes otherwise"},
       {"info", Command::Info, Needs::File, RunInfo, Operand::File, false,
-       "print FILE's header and what program would do with it on each chain"},
+       "print what FILE says of itself (a .bit's header, a PROM file's IDCODE), its PROM "
+       "checksum and what program would do with it on each chain"},
       {"cables", Command::Cables, Needs::Nothing, RunCables, Operand::None, false,
        "list the attached FT232R chips: description, serial number, whether each can be "
        "opened"},

@@ -1,11 +1,49 @@
 #include "cli/plan.h"
 
+#include <algorithm>
+#include <cstdio>
+
 namespace torvane::cli {
 
-Plan PlanFor(const BitFile& file, const ChainParts& chain, Command command, bool force) {
+namespace {
+
+// A .bit names its part in the header; the other files by the IDCODE their stream writes,
+// which any revision of the part matches.
+bool FileFits(const ConfigFile& file, const Part& fpga) {
+  if (file.format == ConfigFormat::Bit) return PartFits(file.bit.partName, fpga);
+  return !file.hasIdcode || StreamPart(file.idcode) == &fpga;
+}
+
+// The part a refusal names: the header's, or the stream's IDCODE and what the table calls it.
+std::string PartNamed(const ConfigFile& file) {
+  if (file.format == ConfigFormat::Bit) return file.bit.partName;
+  char code[16];
+  std::snprintf(code, sizeof code, "0x%08X", static_cast<unsigned>(file.idcode));
+  const Part* part = StreamPart(file.idcode);
+  return part ? std::string(part->name) + " (IDCODE " + code + ")"
+              : std::string("a part the tool does not know (IDCODE ") + code + ")";
+}
+
+}  // namespace
+
+const Part* StreamPart(uint32_t idcode) {
+  for (const Part& part : Parts()) {
+    if (part.family == PartFamily::Fpga &&
+        ((part.bitstreamIdcode ^ idcode) & part.idcodeMask) == 0) {
+      return &part;
+    }
+  }
+  return nullptr;
+}
+
+bool NamesPart(const ConfigFile& file) {
+  return file.format == ConfigFormat::Bit ? !file.bit.partName.empty() : file.hasIdcode;
+}
+
+Plan PlanFor(const ConfigFile& file, const ChainParts& chain, Command command, bool force) {
   if (!chain.fpga && !chain.prom) return {PlanAction::NoDevice, TEXT_NO_DEVICE};
-  if (!force && chain.fpga && !PartFits(file.partName, *chain.fpga)) {
-    return {PlanAction::Refuse, "the file is a design for " + file.partName +
+  if (!force && chain.fpga && !FileFits(file, *chain.fpga)) {
+    return {PlanAction::Refuse, "the file is a design for " + PartNamed(file) +
                                     " but the chain holds an " + chain.fpga->name +
                                     " (--force sends it anyway)"};
   }
@@ -21,8 +59,9 @@ Plan PlanFor(const BitFile& file, const ChainParts& chain, Command command, bool
             "configures the FPGA behind the PROM (volatile), the PROM left as it is"};
   }
   // More than the flash holds would be programmed past its end, over wrapped addresses.
-  if (!PromFits(*chain.prom, file.data.size())) {
-    return {PlanAction::Refuse, "the data (" + std::to_string(file.data.size()) +
+  const size_t size = file.bit.data.size();
+  if (!PromFits(*chain.prom, size)) {
+    return {PlanAction::Refuse, "the data (" + std::to_string(size) +
                                     " bytes) is larger than the " + chain.prom->name + " (" +
                                     std::to_string(PromCapacity(*chain.prom)) + " bytes)"};
   }
@@ -59,6 +98,14 @@ std::vector<ChainParts> LoadableChains() {
     }
   }
   return chains;
+}
+
+uint32_t LargestPromBytes() {
+  uint32_t largest = 0;
+  for (const Part& part : Parts()) {
+    if (part.family == PartFamily::Prom) largest = std::max(largest, PromCapacity(part));
+  }
+  return largest;
 }
 
 }  // namespace torvane::cli

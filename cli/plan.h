@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "bitfile/bit_file.h"
+#include "bitfile/config_file.h"
 #include "cli/options.h"
 #include "procedures/app_state.h"
 #include "procedures/parts.h"
@@ -32,8 +32,16 @@ struct Plan {
   std::string reason;  // what the action does, or why nothing is sent
 };
 
-// `force`: a design whose header names another part is sent all the same.
-Plan PlanFor(const BitFile& file, const ChainParts& chain, Command command, bool force);
+// The FPGA whose bitstreams write `idcode`, any revision; null for one the table does not
+// know.
+const Part* StreamPart(uint32_t idcode);
+
+// Whether the file names the part it is for: a .bit in its header, a PROM file or a raw
+// image by the IDCODE its stream writes. A file that names none fits every FPGA.
+bool NamesPart(const ConfigFile& file);
+
+// `force`: a design that names another part is sent all the same.
+Plan PlanFor(const ConfigFile& file, const ChainParts& chain, Command command, bool force);
 
 // The plan as one phrase: "configures the FPGA (volatile)", "refused: ...".
 std::string PlanText(const Plan& plan);
@@ -46,5 +54,8 @@ std::string ChainName(const ChainParts& chain);
 
 // Every chain the part table allows: each FPGA alone, then each FPGA behind each PROM.
 std::vector<ChainParts> LoadableChains();
+
+// The most a PROM file may hold: the largest PROM the part table knows, in bytes.
+uint32_t LargestPromBytes();
 
 }  // namespace torvane::cli

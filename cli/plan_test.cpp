@@ -1,6 +1,6 @@
 // 'info' says what 'program' would do with a file on each chain; 'program' then does it.
 // Both run in-process through the CLI's command table on every simulated board with every
-// kind of sample file, and what program did is read off the board itself.
+// kind of sample file (.bit, .mcs, .bin), and what program did is read off the board itself.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -52,9 +52,15 @@ TEST(PlanTest, ProgramDoesWhatInfoSaysOnEveryChain) {
   BitstreamOptions overPromSize;
   overPromSize.rawBody = true;
   overPromSize.dataSize = sim::Prom::BLOCK_BYTES * sim::Prom::BLOCK_COUNT + 1;
+  // The PROM files name their part by the IDCODE in their stream, not by a header.
+  const std::vector<uint8_t> s200Data =
+      MakeBitstreamBody(BitstreamOptions{}, PartDataSize(BitPart::Xc3s200));
+  const std::vector<uint8_t> s400Data = MakeBitstreamBody(s400, PartDataSize(BitPart::Xc3s400));
   const std::string files[] = {
       dir.Write("s200.bit", MakeBitFile(BitstreamOptions{})),
       dir.Write("s400.bit", MakeBitFile(s400)),
+      dir.Write("s400.mcs", testing::AsPromFile(s400Data)),
+      dir.Write("s200.bin", s200Data),
       dir.Write("nopart.bit", testing::WithoutPart(MakeBitFile(s400))),
       dir.Write("one.bit", MakeBitFile(oneByte)),
       dir.Write("large.bit", MakeBitFile(overPromSize)),

@@ -1,6 +1,7 @@
 // The PROM's contents to a file: read whole, then written to a temporary file beside the
 // one asked for and renamed over it, so a read or write that fails or is interrupted never
-// leaves a half file under the asked name.
+// leaves a half file under the asked name. A name ending in .mcs gets the vendor's PROM
+// file (Intel HEX), any other the raw bytes.
 #pragma once
 
 #include <string>

@@ -31,7 +31,7 @@ bool OutputsSpareTheInput(CommandRun& run) {
   const std::pair<const char*, const std::string*> outputs[] = {{"trace", &run.options.trace},
                                                                 {"waveform", &run.options.vcd}};
   for (const auto& [what, path] : outputs) {
-    if (!path->empty() && PathNamesFile(*path, run.input.identity)) {
+    if (!path->empty() && PathNamesFile(*path, run.input.bit.identity)) {
       run.report.Fail(std::string("the ") + what + " file '" + *path + "' is the input file '" +
                       run.options.file + "': refusing to overwrite it");
       return false;
@@ -41,18 +41,27 @@ bool OutputsSpareTheInput(CommandRun& run) {
 }
 
 // The input is read whole before any output is opened and before any adapter traffic: a
-// missing or malformed file stops the run there, and a download sends this snapshot.
+// missing or malformed file stops the run there, and a download sends this snapshot. A
+// file that is no configuration data at all gets the dialog's box and then the reason.
 bool LoadInput(CommandRun& run) {
   const std::string& path = run.options.file;
-  BitFileError error = LoadBitFile(path.c_str(), &run.input);
-  if (error == BitFileError::TooLarge) {
-    run.report.Fail("the data section of '" + path + "' is over " +
-                    std::to_string(MAX_DATA_BYTES) + " bytes: no supported device takes that "
-                    "much");
-  } else {
-    ShowFileError(run.host, error);
+  std::string why;
+  switch (LoadConfigFile(path.c_str(), LargestPromBytes(), &run.input, &why)) {
+    case ConfigFileError::None:
+      return OutputsSpareTheInput(run);
+    case ConfigFileError::NotFound:
+      ShowFileError(run.host, BitFileError::NotFound);
+      return false;
+    case ConfigFileError::WrongFormat:
+    case ConfigFileError::NoSyncWord:
+      ShowFileError(run.host, BitFileError::WrongFormat);
+      break;
+    case ConfigFileError::TooLarge:
+    case ConfigFileError::BadRecord:
+      break;
   }
-  return error == BitFileError::None && OutputsSpareTheInput(run);
+  run.report.Fail("'" + path + "': " + why);
+  return false;
 }
 
 // The trace and the waveform opened, the link on the chosen adapter.
