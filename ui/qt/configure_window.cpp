@@ -217,8 +217,11 @@ void ConfigureWindow::PostQuit(int exitCode) { QCoreApplication::exit(exitCode);
 void ConfigureWindow::reject() {}
 
 void ConfigureWindow::closeEvent(QCloseEvent* event) {
-  OnClose(dialog_);
-  event->accept();
+  if (OnClose(dialog_)) {
+    event->accept();
+  } else {
+    event->ignore();
+  }
 }
 
 }  // namespace torvane::ui
