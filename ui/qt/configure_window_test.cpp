@@ -37,6 +37,17 @@ class PaintCounter : public QObject {
   int count = 0;
 };
 
+// A .bit file named `name` in `dir` whose body is `dataSize` bytes of no design; empty
+// when it cannot be written.
+QString RawBitFile(const QTemporaryDir& dir, const char* name, size_t dataSize) {
+  QByteArray file = dir.filePath(name).toLocal8Bit();
+  torvane::BitstreamOptions options;
+  options.rawBody = true;
+  options.dataSize = dataSize;
+  return torvane::WriteBitFile(file.constData(), options) ? QString::fromLocal8Bit(file)
+                                                          : QString();
+}
+
 }  // namespace
 
 class ConfigureWindowTest : public QObject {
@@ -162,14 +173,10 @@ class ConfigureWindowTest : public QObject {
 
   void downloadMovesTheBarAndShowsTheVerdict() {
     QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    QByteArray file = dir.filePath("small.bit").toLocal8Bit();
-    torvane::BitstreamOptions options;
-    options.rawBody = true;
-    options.dataSize = 700;
-    QVERIFY(torvane::WriteBitFile(file.constData(), options));
+    QString file = RawBitFile(dir, "small.bit", 700);
+    QVERIFY(!file.isEmpty());
     OpenDialog d(BoardKind::Prom200);
-    d.Get<QLineEdit>(IDC_FILE_PATH)->setText(QString::fromLocal8Bit(file));
+    d.Get<QLineEdit>(IDC_FILE_PATH)->setText(file);
     QTest::mouseClick(d.Get<QPushButton>(IDC_DOWNLOAD), Qt::LeftButton);
     // The data is no design, so the FPGA does not start: the two blocks written are read
     // back, on a bar that ran again from the start over them.
@@ -186,16 +193,12 @@ class ConfigureWindowTest : public QObject {
   // and timers run as they go; a click on Download and the close box meanwhile do nothing.
   void longWorkPaintsTheBarAndTakesNoOtherCommand() {
     QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    QByteArray file = dir.filePath("long.bit").toLocal8Bit();
-    torvane::BitstreamOptions options;
-    options.rawBody = true;
-    options.dataSize = 4 * 512 + 100;  // five blocks, which the FPGA cannot boot from
-    QVERIFY(torvane::WriteBitFile(file.constData(), options));
+    QString file = RawBitFile(dir, "long.bit", 4 * 512 + 100);  // five blocks
+    QVERIFY(!file.isEmpty());
     OpenDialog d(BoardKind::PromJtagMode);
     QVERIFY(QTest::qWaitForWindowExposed(d.window.get()));
     d.window->SetKeepAliveInterval(std::chrono::milliseconds(0));  // at every update
-    d.Get<QLineEdit>(IDC_FILE_PATH)->setText(QString::fromLocal8Bit(file));
+    d.Get<QLineEdit>(IDC_FILE_PATH)->setText(file);
     auto* bar = d.Get<QProgressBar>(IDC_PROGRESS);
     auto* download = d.Get<QPushButton>(IDC_DOWNLOAD);
     PaintCounter paints;
