@@ -32,8 +32,8 @@ class DialogHost {
   // The verdict of a download (Complete or Failed): a modal box owned by the dialog,
   // captioned VERDICT_CAPTION, with VerdictText and VerdictIcon; returns once dismissed.
   virtual void ShowVerdict(DownloadResult result) = 0;
-  // The PROM read back block by block, after the bar has reached its end. The dialogs
-  // keep the bar where it is; a terminal shows the read-back as a phase of its own.
+  // The PROM read back block by block, after the bar has reached its end: a phase of its
+  // own, which the dialogs and the terminal show on a bar that runs again from the start.
   virtual void SetReadBackProgress(uint32_t /*blocks*/, uint32_t /*total*/) {}
 };
 

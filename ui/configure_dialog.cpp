@@ -48,26 +48,34 @@ void OnInitDialog(ConfigureDialog& dialog) {
 }
 
 void OnCommand(ConfigureDialog& dialog, int controlId) {
+  if (controlId == IDC_FILE_PATH) {
+    OnPathEdited(dialog);
+    return;
+  }
+  if (dialog.working) return;
+  dialog.working = true;
   switch (controlId) {
     case IDC_DOWNLOAD:
       // The procedures show their own progress and verdict: the dialog needs nothing back.
       DownloadIdentified(dialog.state, dialog.view);
-      return;
+      break;
     case IDC_BROWSE:
       BrowseForFile(dialog);
-      return;
-    case IDC_FILE_PATH:
-      OnPathEdited(dialog);
-      return;
+      break;
     case IDC_CONNECT:
       LogOpenProblem(dialog, Reconnect(dialog.state, dialog.view));
-      return;
+      break;
     default:
-      return;
+      break;
   }
+  dialog.working = false;
 }
 
-void OnClose(ConfigureDialog& dialog) { dialog.view.PostQuit(0); }
+bool OnClose(ConfigureDialog& dialog) {
+  if (dialog.working) return false;
+  dialog.view.PostQuit(0);
+  return true;
+}
 
 void BrowseForFile(ConfigureDialog& dialog) {
   AppState& state = dialog.state;

@@ -13,6 +13,9 @@ namespace torvane::ui {
 struct ConfigureDialog {
   AppState& state;
   DialogView& view;
+  // True while a command runs. A command that reaches the dialog meanwhile (a click the
+  // loop of a box or of the open-file dialog handles) is dropped: none runs inside another.
+  bool working = false;
 };
 
 constexpr const char* BROWSE_TITLE = "File Browser";
@@ -30,10 +33,13 @@ static_assert(PATH_EDIT_LIMIT > PATH_MAX_CHARS, "an over-long path must be seen 
 void OnInitDialog(ConfigureDialog& dialog);
 
 // One command from a control. Any identifier the dialog does not know does nothing.
+// Edits of the path are taken even while another command works, so the edit and the
+// selected path never disagree.
 void OnCommand(ConfigureDialog& dialog, int controlId);
 
-// The close box: the application ends with exit code 0.
-void OnClose(ConfigureDialog& dialog);
+// The close box: the application ends with exit code 0. Refused (false) while a command
+// works; the dialog stays open.
+bool OnClose(ConfigureDialog& dialog);
 
 // Empties the path, asks for a file and shows the choice; Cancel leaves the path empty.
 void BrowseForFile(ConfigureDialog& dialog);

@@ -32,6 +32,13 @@ class DialogView : public DialogHost {
   virtual std::string ShowOpenFileDialog(const OpenFileRequest& request) = 0;
   // Ends the application's message loop; the process exits with this code.
   virtual void PostQuit(int exitCode) = 0;
+
+  // The check after a PROM download and a read-back are a phase of their own: the bar
+  // runs again from the start, over `total`.
+  void SetReadBackProgress(uint32_t done, uint32_t total) override {
+    SetProgressRange(0, total);
+    SetProgressPos(done);
+  }
 };
 
 }  // namespace torvane::ui

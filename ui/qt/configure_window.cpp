@@ -166,10 +166,13 @@ void ConfigureWindow::SetProgressRange(uint32_t minimum, uint32_t maximum) {
 void ConfigureWindow::SetProgressPos(uint32_t position) {
   // Positions past the maximum fill the bar; the offsets reported count the header.
   int clamped = static_cast<int>(std::min<uint32_t>(position, static_cast<uint32_t>(progressMax_)));
-  QProgressBar* bar = ProgressBar();
-  bar->setValue(std::max(clamped, progressMin_));
-  // No events are processed while a download runs, so the bar is painted right here.
-  bar->repaint();
+  ProgressBar()->setValue(std::max(clamped, progressMin_));
+  // The work runs on this thread: now and then the window paints what changed and its
+  // timers run. Clicks and keys stay queued; the verdict box's loop takes them, and the
+  // box blocks the dialog, so they do nothing.
+  if (pacer_.Due()) {
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+  }
 }
 
 void ConfigureWindow::ShowError(MessageOwner owner, const char* text) {
@@ -217,8 +220,11 @@ void ConfigureWindow::PostQuit(int exitCode) { QCoreApplication::exit(exitCode);
 void ConfigureWindow::reject() {}
 
 void ConfigureWindow::closeEvent(QCloseEvent* event) {
-  OnClose(dialog_);
-  event->accept();
+  if (OnClose(dialog_)) {
+    event->accept();
+  } else {
+    event->ignore();
+  }
 }
 
 }  // namespace torvane::ui

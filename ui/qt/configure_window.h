@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "ui/configure_dialog.h"
+#include "ui/keep_alive_pacer.h"
 #include "ui/qt/dialog_presenter.h"
 
 class QProgressBar;
@@ -28,6 +29,8 @@ class ConfigureWindow final : public QDialog, public DialogView {
   ConfigureWindow(AppState& state, DialogPresenter& presenter, QWidget* parent = nullptr);
 
   QWidget* Control(int controlId) const;  // null for an identifier the dialog lacks
+  // How often long work lets the window repaint and its timers run, at most.
+  void SetKeepAliveInterval(std::chrono::milliseconds interval) { pacer_.SetInterval(interval); }
 
   // DialogHost
   void SetStatusLine(StatusLine line, const char* text) override;
@@ -56,6 +59,7 @@ class ConfigureWindow final : public QDialog, public DialogView {
   ConfigureDialog dialog_;
   DialogPresenter& presenter_;
   std::vector<std::pair<int, QWidget*>> controls_;
+  KeepAlivePacer pacer_;
   int progressMin_ = 0;
   int progressMax_ = 100;
 };

@@ -6,10 +6,15 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QtTest>
+#include <algorithm>
+#include <chrono>
 #include <deque>
+#include <set>
+#include <vector>
 
 #include "sim/board.h"
 #include "sim/fpga.h"
+#include "sim/prom.h"
 #include "tools/make_bitstream.h"
 #include "ui/qt/configure_window.h"
 #include "ui/qt/qt_test_support.h"
@@ -21,6 +26,27 @@ using namespace torvane::ui;
 using namespace torvane::ui::testing;
 
 namespace {
+
+// Counts the paint events a widget receives.
+class PaintCounter : public QObject {
+ public:
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::Paint) ++count;
+    return false;
+  }
+  int count = 0;
+};
+
+// A .bit file named `name` in `dir` whose body is `dataSize` bytes of no design; empty
+// when it cannot be written.
+QString RawBitFile(const QTemporaryDir& dir, const char* name, size_t dataSize) {
+  QByteArray file = dir.filePath(name).toLocal8Bit();
+  torvane::BitstreamOptions options;
+  options.rawBody = true;
+  options.dataSize = dataSize;
+  return torvane::WriteBitFile(file.constData(), options) ? QString::fromLocal8Bit(file)
+                                                          : QString();
+}
 
 }  // namespace
 
@@ -147,23 +173,73 @@ class ConfigureWindowTest : public QObject {
 
   void downloadMovesTheBarAndShowsTheVerdict() {
     QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    QByteArray file = dir.filePath("small.bit").toLocal8Bit();
-    torvane::BitstreamOptions options;
-    options.rawBody = true;
-    options.dataSize = 700;
-    QVERIFY(torvane::WriteBitFile(file.constData(), options));
+    QString file = RawBitFile(dir, "small.bit", 700);
+    QVERIFY(!file.isEmpty());
     OpenDialog d(BoardKind::Prom200);
-    d.Get<QLineEdit>(IDC_FILE_PATH)->setText(QString::fromLocal8Bit(file));
+    d.Get<QLineEdit>(IDC_FILE_PATH)->setText(file);
     QTest::mouseClick(d.Get<QPushButton>(IDC_DOWNLOAD), Qt::LeftButton);
-    // The PROM's phases end with the finishing wait's last position.
+    // The data is no design, so the FPGA does not start: the two blocks written are read
+    // back, on a bar that ran again from the start over them.
     auto* bar = d.Get<QProgressBar>(IDC_PROGRESS);
-    QCOMPARE(bar->maximum(), 100);
-    QCOMPARE(bar->value(), 99);
+    QCOMPARE(bar->maximum(), 2);
+    QCOMPARE(bar->value(), 2);
     QVERIFY(!bar->isEnabled());
     QCOMPARE(d.presenter.shown.size(), size_t{1});
     QCOMPARE(d.presenter.shown[0].icon, MessageIcon::Information);
     QCOMPARE(d.presenter.shown[0].caption, QString("Operation Status"));
+  }
+
+  // The download and the check after it run on the dialog's thread, yet the bar is painted
+  // and timers run as they go; a click on Download and the close box meanwhile do nothing.
+  void longWorkPaintsTheBarAndTakesNoOtherCommand() {
+    QTemporaryDir dir;
+    QString file = RawBitFile(dir, "long.bit", 4 * 512 + 100);  // five blocks
+    QVERIFY(!file.isEmpty());
+    OpenDialog d(BoardKind::PromJtagMode);
+    QVERIFY(QTest::qWaitForWindowExposed(d.window.get()));
+    d.window->SetKeepAliveInterval(std::chrono::milliseconds(0));  // at every update
+    d.Get<QLineEdit>(IDC_FILE_PATH)->setText(file);
+    auto* bar = d.Get<QProgressBar>(IDC_PROGRESS);
+    auto* download = d.Get<QPushButton>(IDC_DOWNLOAD);
+    PaintCounter paints;
+    bar->installEventFilter(&paints);
+
+    struct Sample {
+      int value;
+      int maximum;
+      int paints;
+    };
+    std::vector<Sample> during;
+    QTimer probe;
+    probe.setInterval(0);
+    QObject::connect(&probe, &QTimer::timeout, [&] {
+      during.push_back({bar->value(), bar->maximum(), paints.count});
+      if (during.size() == 1) QTest::mouseClick(download, Qt::LeftButton);
+      if (during.size() == 2) d.window->close();
+    });
+    probe.start();
+    QTest::mouseClick(download, Qt::LeftButton);
+    probe.stop();
+
+    QCOMPARE(d.presenter.shown.size(), size_t{1});
+    QCOMPARE(d.presenter.shown[0].text, QString("DOWNLOAD COMPLETE !"));
+    QCOMPARE(d.board->prom()->erases(), 1u);
+    QVERIFY(d.window->isVisible());
+    QVERIFY(during.size() > 2);
+    QVERIFY(during.back().paints > during.front().paints);
+    // The download's phases on 0..100, then the read-back from the start over the blocks.
+    std::set<int> downloadValues;
+    std::set<int> readBackValues;
+    for (const Sample& sample : during) {
+      if (sample.maximum == 100) downloadValues.insert(sample.value);
+      if (sample.maximum == 5) readBackValues.insert(sample.value);
+    }
+    QVERIFY(downloadValues.size() > 50);
+    const std::set<int> blocks = {1, 2, 3, 4, 5};
+    QVERIFY(std::includes(readBackValues.begin(), readBackValues.end(), blocks.begin(),
+                          blocks.end()));
+    QCOMPARE(bar->maximum(), 5);
+    QCOMPARE(bar->value(), 5);
   }
 
   void browseAndDownloadConfigureTheFpga() {

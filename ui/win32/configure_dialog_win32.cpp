@@ -10,11 +10,12 @@ namespace torvane::ui {
 
 namespace {
 
-// One open dialog's session and view: DialogBoxParam hands it to WM_INITDIALOG, and the
-// dialog keeps it in its DWLP_USER slot for the messages after that.
+// One open dialog's session, view and rules: DialogBoxParam hands it to WM_INITDIALOG,
+// and the dialog keeps it in its DWLP_USER slot for the messages after that.
 struct OpenDialog {
   DialogSession session;
   Win32DialogView view;
+  ConfigureDialog rules{*session.state, view};
 };
 
 constexpr const char* EDIT_PROC_PROPERTY = "TorvaneEditProc";
@@ -41,8 +42,6 @@ void SwallowEscapeIn(HWND edit) {
   SetPropA(edit, EDIT_PROC_PROPERTY, reinterpret_cast<HANDLE>(original));
 }
 
-ConfigureDialog Rules(OpenDialog& open) { return ConfigureDialog{*open.session.state, open.view}; }
-
 }  // namespace
 
 INT_PTR CALLBACK ConfigureDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -61,23 +60,18 @@ INT_PTR CALLBACK ConfigureDialogProc(HWND dialog, UINT message, WPARAM wParam, L
       HWND pathEdit = GetDlgItem(dialog, IDC_FILE_PATH);
       SwallowEscapeIn(pathEdit);
       SendMessageA(pathEdit, EM_LIMITTEXT, PATH_EDIT_LIMIT, 0);
-      ConfigureDialog rules = Rules(*open);
       view.SetInitialising(true);
-      OnInitDialog(rules);
+      OnInitDialog(open->rules);
       view.SetInitialising(false);
       return TRUE;
     }
-    case WM_CLOSE: {
+    case WM_CLOSE:
       // The quit message ends the modal loop; the dialog is not ended here.
-      ConfigureDialog rules = Rules(*open);
-      OnClose(rules);
+      OnClose(open->rules);
       return 0;
-    }
-    case WM_COMMAND: {
-      ConfigureDialog rules = Rules(*open);
-      OnCommand(rules, LOWORD(wParam));
+    case WM_COMMAND:
+      OnCommand(open->rules, LOWORD(wParam));
       return 0;
-    }
     default:
       return 0;
   }

@@ -126,6 +126,8 @@ bool DialogDriver::Sync() {
   return true;
 }
 
+bool DialogDriver::BoxOpen() const { return !OtherDialogs(thread_, dialog_).empty(); }
+
 bool DialogDriver::AnswerMessageBox(MessageBoxSeen* seen) {
   HWND box = WaitForDialog(thread_, dialog_, nullptr);
   if (box == nullptr) return false;

@@ -41,6 +41,8 @@ class DialogDriver {
   // Returns once everything posted before has been handled.
   bool Sync();
 
+  // Whether a message box or the open-file dialog of the dialog's thread is up.
+  bool BoxOpen() const;
   // Waits for the next message box of the dialog's thread, reads it and presses its
   // button. False when none comes in time.
   bool AnswerMessageBox(MessageBoxSeen* seen);

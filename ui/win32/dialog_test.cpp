@@ -1,12 +1,19 @@
 // The real Win32 dialog, built from the resource script, on the stand-in driver library
 // (the simulated board) and without any driver, driven by clicks and keystrokes.
+#include <windows.h>
+
+#include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <memory>
+#include <set>
 #include <string>
 #include <thread>
 
 #include "link/adapter_link.h"
+#include "link/forwarding_adapter.h"
 #include "tools/make_bitstream.h"
 #include "platform/d2xx_library.h"
 #include "ui/win32/dialog_driver_test.h"
@@ -15,17 +22,38 @@
 namespace torvane::ui::testing {
 namespace {
 
+// A cable whose writes take wall time, as a real one's do, until it is told to hurry: a
+// download long enough for the system to judge whether the dialog still responds.
+class SlowCable : public ForwardingAdapter {
+ public:
+  SlowCable(Adapter& inner, uint32_t msPerWrite) : ForwardingAdapter(inner), ms_(msPerWrite) {}
+  void Hurry() { hurry_ = true; }
+  int Write(AdapterHandle handle, const uint8_t* data, uint32_t count,
+            uint32_t* written) override {
+    if (ms_ > 0 && !hurry_) SleepMilliseconds(ms_);
+    return ForwardingAdapter::Write(handle, data, count, written);
+  }
+
+ private:
+  uint32_t ms_;
+  std::atomic<bool> hurry_{false};
+};
+
 class Win32DialogTest : public ::testing::Test {
  protected:
-  // The dialog on the stand-in driver beside the test program, playing `board`.
-  void Open(const char* board, const std::function<void(DialogDriver&)>& script) {
+  // The dialog on the stand-in driver beside the test program, playing `board`, through
+  // a cable that takes `msPerWrite` for each write.
+  void Open(const char* board, const std::function<void(DialogDriver&)>& script,
+            uint32_t msPerWrite = 0) {
     ChooseBoard(board);
-    Run(D2XX_LIBRARY_NAME, script);
+    Run(D2XX_LIBRARY_NAME, script, msPerWrite);
   }
-  void Run(const char* library, const std::function<void(DialogDriver&)>& script) {
+  void Run(const char* library, const std::function<void(DialogDriver&)>& script,
+           uint32_t msPerWrite = 0) {
     adapter_ = LoadD2xxAdapter(library);
+    cable_ = std::make_unique<SlowCable>(*adapter_, msPerWrite);
     state_ = std::make_unique<AppState>();
-    state_->link.adapter = adapter_.get();
+    state_->link.adapter = cable_.get();
     RunDialog({state_.get()}, script);
     // What the end of the process would do: the stand-in driver outlives the dialog.
     LinkClose(state_->link);
@@ -42,6 +70,7 @@ class Win32DialogTest : public ::testing::Test {
   }
 
   std::unique_ptr<D2xxAdapter> adapter_;
+  std::unique_ptr<SlowCable> cable_;
   std::unique_ptr<AppState> state_;
 };
 
@@ -218,6 +247,60 @@ TEST_F(Win32DialogTest, PromDownloadCompletesWithTheBarAtItsEnd) {
     EXPECT_EQ(d.ProgressMax(), 100);
     EXPECT_EQ(d.ProgressPos(), 99);  // the finishing wait's last step
   });
+}
+
+// Longer than the five seconds after which the system marks a window that reads no
+// messages as not responding: meanwhile the dialog answers, its bar moves and the input
+// queued behind the Download that started the work waits. The click among it comes to the
+// dialog in the verdict box's loop, and starts nothing.
+TEST_F(Win32DialogTest, LongWorkKeepsTheDialogAnsweringAndTakesNoInput) {
+  std::string file = TestDirectory() + "long.bit";
+  BitstreamOptions options;
+  options.rawBody = true;
+  options.dataSize = 3 * 512 + 100;  // four blocks, which the FPGA cannot boot from
+  ASSERT_TRUE(WriteBitFile(file.c_str(), options));
+  Open("prom-jtagmode", [&](DialogDriver& d) {
+    d.Type(IDC_FILE_PATH, file);
+    ASSERT_TRUE(d.Sync());
+    d.Click(IDC_DOWNLOAD);
+    d.Click(IDC_DOWNLOAD);
+    d.Type(IDC_FILE_PATH, "x");
+    constexpr UINT ANSWER_MS = 1000;
+    std::set<DWORD_PTR> positions;
+    bool hung = false;
+    bool keyTaken = false;
+    auto start = std::chrono::steady_clock::now();
+    while (std::chrono::steady_clock::now() - start < std::chrono::seconds(6)) {
+      ASSERT_FALSE(d.BoxOpen()) << "the work ended before the system would judge it";
+      hung = hung || IsHungAppWindow(d.dialog());
+      DWORD_PTR position = 0;
+      if (SendMessageTimeoutA(d.Control(IDC_PROGRESS), PBM_GETPOS, 0, 0, SMTO_NORMAL,
+                              ANSWER_MS, &position)) {
+        positions.insert(position);
+      }
+      char text[MAX_PATH] = {};
+      DWORD_PTR length = 0;
+      if (SendMessageTimeoutA(d.Control(IDC_FILE_PATH), WM_GETTEXT, sizeof text,
+                              reinterpret_cast<LPARAM>(text), SMTO_NORMAL, ANSWER_MS,
+                              &length)) {
+        keyTaken = keyTaken || file != text;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    cable_->Hurry();
+    EXPECT_FALSE(hung);
+    EXPECT_GE(positions.size(), 5u) << "the bar moves and the dialog answers while it does";
+    EXPECT_FALSE(keyTaken) << "a key reached the path edit while the work ran";
+
+    MessageBoxSeen box;
+    ASSERT_TRUE(d.AnswerMessageBox(&box));
+    EXPECT_EQ(box.text, "DOWNLOAD COMPLETE !");
+    ASSERT_TRUE(d.Sync());
+    EXPECT_FALSE(d.BoxOpen()) << "the queued click started another download";
+    // The blocks written were read back, on a bar that ran again from the start.
+    EXPECT_EQ(d.ProgressMax(), 4);
+    EXPECT_EQ(d.ProgressPos(), 4);
+  }, 5);
 }
 
 }  // namespace

@@ -10,6 +10,12 @@
 
 namespace torvane::ui {
 
+namespace {
+// A window procedure that leaves its update region invalid gets WM_PAINT again at once:
+// a bound keeps one such window from holding the work.
+constexpr int MOST_PAINTS_AT_ONCE = 64;
+}  // namespace
+
 void Win32DialogView::SetStatusLine(StatusLine line, const char* text) {
   SetDlgItemTextA(dialog_, StatusLineControl(line), text);
 }
@@ -25,6 +31,21 @@ void Win32DialogView::SetProgressRange(uint32_t minimum, uint32_t maximum) {
 
 void Win32DialogView::SetProgressPos(uint32_t position) {
   SendDlgItemMessageA(dialog_, IDC_PROGRESS, PBM_SETPOS, position, 0);
+  if (pacer_.Due()) HandlePaintMessages();
+}
+
+// The work runs on the dialog's thread, which takes no messages meanwhile; the system
+// marks a window whose thread has not read its queue for five seconds as not responding.
+// Reading it for paint messages alone repaints the windows, answers the messages other
+// threads send, and tells the system the thread is alive. Clicks and keys stay queued
+// until the verdict box's loop, where the box has disabled the dialog.
+void Win32DialogView::HandlePaintMessages() {
+  MSG message;
+  for (int i = 0; i < MOST_PAINTS_AT_ONCE &&
+                  PeekMessageA(&message, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE);
+       ++i) {
+    DispatchMessageA(&message);
+  }
 }
 
 void Win32DialogView::ShowBox(HWND owner, const char* text, const char* caption,

@@ -6,6 +6,7 @@
 
 #include "procedures/app_state.h"
 #include "ui/dialog_view.h"
+#include "ui/keep_alive_pacer.h"
 
 namespace torvane::ui {
 
@@ -37,10 +38,12 @@ class Win32DialogView : public DialogView {
 
  private:
   void ShowBox(HWND owner, const char* text, const char* caption, MessageIcon icon);
+  void HandlePaintMessages();
 
   DWORD browseCapacity_;
   HWND dialog_ = nullptr;
   bool initialising_ = false;
+  KeepAlivePacer pacer_;
 };
 
 // The open-file dialog's settings: hide read-only, path and file must exist, explorer
