@@ -42,7 +42,9 @@ ChainParts IdentifiedChain(const AppState& state) {
 }
 
 std::string ChainName(const ChainParts& chain) {
-  if (chain.prom) return std::string(chain.fpga ? chain.fpga->name : "FPGA") + " and PROM";
+  if (chain.prom) {
+    return std::string(chain.fpga ? chain.fpga->name : "FPGA") + " and " + chain.prom->name;
+  }
   if (chain.fpga) return std::string(chain.fpga->name) + " alone";
   return "none";
 }

@@ -41,7 +41,7 @@ std::string PlanText(const Plan& plan);
 // What identification found: the FPGA alone, or the PROM (the FPGA behind it not read).
 ChainParts IdentifiedChain(const AppState& state);
 
-// "XC3S200 alone", "XC3S200 and PROM", "FPGA and PROM" (the FPGA not read), "none".
+// "XC3S200 alone", "XC3S200 and XCF02S", "FPGA and XCF02S" (the FPGA not read), "none".
 std::string ChainName(const ChainParts& chain);
 
 // Every chain the part table allows: each FPGA alone, then each FPGA behind each PROM.

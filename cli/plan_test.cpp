@@ -51,7 +51,7 @@ TEST(PlanTest, ProgramDoesWhatInfoSaysOnEveryChain) {
   oneByte.dataSize = 1;
   BitstreamOptions overPromSize;
   overPromSize.rawBody = true;
-  overPromSize.dataSize = sim::Prom::BLOCK_BYTES * sim::Prom::BLOCK_COUNT + 1;
+  overPromSize.dataSize = PromCapacity(*FindPart(IDCODE_PROM_XCF02S)) + 1;
   const std::string files[] = {
       dir.Write("s200.bit", MakeBitFile(BitstreamOptions{})),
       dir.Write("s400.bit", MakeBitFile(s400)),

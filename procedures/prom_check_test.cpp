@@ -99,7 +99,7 @@ TEST_F(PromCheck, WithoutTheBootTheReadBackDecides) {
   EXPECT_EQ(state_.report.firstDifferentBlock, -1);
   EXPECT_FALSE(fpga().done());
   uint32_t blocks =
-      static_cast<uint32_t>(PartDataSize(BitPart::Xc3s200) / sim::Prom::BLOCK_BYTES + 1);
+      static_cast<uint32_t>(PartDataSize(BitPart::Xc3s200) / prom().blockBytes() + 1);
   EXPECT_EQ(prom().reads(), blocks);
   EXPECT_EQ(host_.positions.back(), 99u);  // the bar stays where the download left it
   EXPECT_EQ(host_.readBack.back(), std::make_pair(blocks, blocks));
