@@ -122,6 +122,7 @@ TEST_F(CliTest, PromCheckVerifyAndRead) {
       "note: the PROM holds the design but the FPGA did not start from it (check the mode "
       "pins, or the part the design was built for)\n";
   const std::string out = dir.Path("prom.bin");
+  const std::string small = dir.Path("xcf01s.bin");
   const Case cases[] = {
       {"--board sim:prom program --verify " + Bit("s200.bit"), 0, "DOWNLOAD COMPLETE !\n", ""},
       {"--board sim:prom-jtagmode program " + Bit("s200.bit"), 0,
@@ -132,6 +133,8 @@ TEST_F(CliTest, PromCheckVerifyAndRead) {
       {"--board sim:prom verify " + Bit("s200.bit"), 1, "PROM DIFFERS FROM FILE\n",
        "from block 0"},
       {"--board sim:prom read '" + out + "'", 0, "262144 bytes read to " + out + "\n", ""},
+      {"--board sim:prom-xcf01s read '" + small + "'", 0,
+       "131072 bytes read to " + small + "\n", ""},
   };
   for (const Case& c : cases) {
     Outcome run = RunCli(dir, c.arguments);
@@ -144,6 +147,7 @@ TEST_F(CliTest, PromCheckVerifyAndRead) {
     }
   }
   EXPECT_EQ(ReadFile(out), std::string(PromCapacity(*FindPart(IDCODE_PROM_XCF02S)), '\xFF'));
+  EXPECT_EQ(ReadFile(small), std::string(PromCapacity(*FindPart(IDCODE_PROM_XCF01S)), '\xFF'));
   Outcome refused = RunCli(dir, "--board sim:xc3s200 read '" + dir.Path("none.bin") + "'");
   EXPECT_EQ(refused.code, 2);
   EXPECT_FALSE(std::ifstream(dir.Path("none.bin")).good());

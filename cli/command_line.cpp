@@ -24,7 +24,7 @@ constexpr const char* FOOTER =
     "Examples:\n"
     "  torvane-cli detect\n"
     "  torvane-cli program design.bit\n"
-    "  torvane-cli read backup.bin        (the PROM's 262,144 bytes)\n"
+    "  torvane-cli read backup.bin        (the whole PROM, as large as the part found)\n"
     "  torvane-cli verify design.bit      (the PROM against the file, nothing written)\n"
     "  torvane-cli info design.bit\n"
     "  torvane-cli cables\n"
