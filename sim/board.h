@@ -20,16 +20,16 @@ class Fpga;
 class Prom;
 
 enum class BoardKind {
-  Xc3s200,   // an XC3S200 alone
-  Xc3s400,   // an XC3S400 alone
-  Xc3s1000,  // an XC3S1000 alone
-  Prom200,   // TDI, XC3S200, XCF02S, TDO
-  Prom400,   // TDI, XC3S400, XCF02S, TDO
-  Prom1000,  // TDI, XC3S1000, XCF04S, TDO
-  PromXcf01s,  // TDI, XC3S200, XCF01S, TDO
-  None,      // no adapter: the open fails
-  DeadHigh,  // an adapter with nothing attached, TDO pulled high
-  DeadLow,   // an adapter with nothing attached, TDO stuck low
+  Xc3s200,       // an XC3S200 alone
+  Xc3s400,       // an XC3S400 alone
+  Xc3s1000,      // an XC3S1000 alone
+  Prom200,       // TDI, XC3S200, XCF02S, TDO
+  Prom400,       // TDI, XC3S400, XCF02S, TDO
+  Prom1000,      // TDI, XC3S1000, XCF04S, TDO
+  PromXcf01s,    // TDI, XC3S200, XCF01S, TDO
+  None,          // no adapter: the open fails
+  DeadHigh,      // an adapter with nothing attached, TDO pulled high
+  DeadLow,       // an adapter with nothing attached, TDO stuck low
   PromJtagMode,  // TDI, XC3S200, XCF02S, TDO with mode pins that do not select the PROM
   PromStuck,     // TDI, XC3S200, XCF02S, TDO with a PROM block that does not take programming
 };
