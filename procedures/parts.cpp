@@ -36,7 +36,6 @@ constexpr Part MakeProm(uint32_t idcode, const char* name, uint32_t blockBytes,
 // - PROM sizes: 1, 2 and 4 Mbit (DS123). A block is what the data register holds: 2048
 //   bits in the XCF01S, 4096 in the others, as xc3sprog's and Black Magic Debug's
 //   programming of these parts has it; every block takes one address step of 0x20.
-// clang-format off
 const Part PARTS[] = {
     MakeFpga(IDCODE_XC3S50,   "XC3S50",   "Download FPGA XC3S50",   "3s50",   439264),
     MakeFpga(IDCODE_XC3S200,  "XC3S200",  "Download FPGA XC3S200",  "3s200",  1047616),
@@ -50,7 +49,6 @@ const Part PARTS[] = {
     MakeProm(IDCODE_PROM_XCF02S, "XCF02S", 512, 512),
     MakeProm(IDCODE_PROM_XCF04S, "XCF04S", 512, 1024),
 };
-// clang-format on
 
 }  // namespace
 

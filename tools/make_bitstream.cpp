@@ -46,7 +46,7 @@ const PartLayout& LayoutOf(BitPart part) {
   for (const PartLayout& layout : LAYOUTS) {
     if (layout.part == part) return layout;
   }
-  return LAYOUTS[1];
+  return LAYOUTS[1];  // every BitPart has its row
 }
 
 // xorshift32: the same sequence on every platform, unlike the standard distributions.
