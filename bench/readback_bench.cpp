@@ -42,7 +42,7 @@ void BM_ReadPromSim_Full(benchmark::State& state) {
   double perRun = static_cast<double>(bytes) / runs;
   state.SetBytesProcessed(static_cast<int64_t>(bytes));
   state.counters["adapter_bytes"] = perRun;
-  state.counters["bytes_per_bit_read"] = perRun / (8.0 * sim::Prom::BLOCK_BYTES * sim::Prom::BLOCK_COUNT);
+  state.counters["bytes_per_bit_read"] = perRun / (8.0 * board.prom()->memory().size());
   state.counters["writes"] = static_cast<double>(cable.writes) / runs;
   state.counters["reads"] = static_cast<double>(cable.reads) / runs;
   state.counters["wire_s"] = static_cast<double>(cable.nanoseconds) / 1e9 / runs;

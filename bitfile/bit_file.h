@@ -19,8 +19,9 @@ enum class BitFileError {
   TooLarge,     // the data section is over MAX_DATA_BYTES
 };
 
-// Every supported device takes at most 262,144 bytes; anything far beyond that is not a
-// design for these boards, and a limit keeps the snapshot small.
+// Every supported device takes at most 1,658,992 bytes (the XC3S5000's configuration);
+// anything far beyond that is not a design for these boards, and a limit keeps the
+// snapshot small.
 constexpr uint64_t MAX_DATA_BYTES = 4u << 20;
 
 struct BitFile {

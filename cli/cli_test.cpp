@@ -14,8 +14,10 @@
 
 #include "bitfile/bit_file.h"
 #include "bitfile/config_data.h"
+#include "cli/plan.h"
 #include "cli/prom_file.h"
 #include "procedures/identify.h"
+#include "procedures/parts.h"
 #include "sim/board.h"
 #include "sim/dll/board_choice.h"
 #include "sim/prom.h"
@@ -125,6 +127,7 @@ TEST_F(CliTest, PromCheckVerifyAndRead) {
       "pins, or the part the design was built for)\n";
   const std::string out = dir.Path("prom.bin");
   const std::string mcs = dir.Path("prom.MCS");
+  const std::string small = dir.Path("xcf01s.bin");
   const Case cases[] = {
       {"--board sim:prom program --verify " + Bit("s200.bit"), 0, "DOWNLOAD COMPLETE !\n", ""},
       {"--board sim:prom-jtagmode program " + Bit("s200.bit"), 0,
@@ -136,6 +139,8 @@ TEST_F(CliTest, PromCheckVerifyAndRead) {
        "from block 0"},
       {"--board sim:prom read '" + out + "'", 0, "262144 bytes read to " + out + "\n", ""},
       {"--board sim:prom read '" + mcs + "'", 0, "262144 bytes read to " + mcs + "\n", ""},
+      {"--board sim:prom-xcf01s read '" + small + "'", 0,
+       "131072 bytes read to " + small + "\n", ""},
   };
   for (const Case& c : cases) {
     Outcome run = RunCli(dir, c.arguments);
@@ -147,9 +152,10 @@ TEST_F(CliTest, PromCheckVerifyAndRead) {
       EXPECT_NE(run.err.find(c.err), std::string::npos) << c.arguments << "\n" << run.err;
     }
   }
-  const std::vector<uint8_t> erased(sim::Prom::BLOCK_BYTES * sim::Prom::BLOCK_COUNT, 0xFF);
+  const std::vector<uint8_t> erased(PromCapacity(*FindPart(IDCODE_PROM_XCF02S)), 0xFF);
   EXPECT_EQ(ReadFile(out), std::string(erased.begin(), erased.end()));
   EXPECT_TRUE(ReadFile(mcs) == FormatPromFile(erased.data(), erased.size()));
+  EXPECT_EQ(ReadFile(small), std::string(PromCapacity(*FindPart(IDCODE_PROM_XCF01S)), '\xFF'));
   Outcome refused = RunCli(dir, "--board sim:xc3s200 read '" + dir.Path("none.bin") + "'");
   EXPECT_EQ(refused.code, 2);
   EXPECT_FALSE(std::ifstream(dir.Path("none.bin")).good());
@@ -221,7 +227,7 @@ TEST_F(CliTest, InputProblemsStopTheRunBeforeAnyTraffic) {
   // A record whose checksum is off by one, and a record past the largest PROM.
   dir.Write("checksum.mcs", Text(":020000040000FA\r\n:0100000055AA\r\n:0100010055A8\r\n"
                                  ":00000001FF\r\n"));
-  dir.Write("beyond.mcs", Text(":020000040004F6\n:0100000055AA\n:00000001FF\n"));
+  dir.Write("beyond.mcs", Text(":020000040008F2\n:0100000055AA\n:00000001FF\n"));
   // An output of the other kind that must never be created.
   const std::string unused = dir.Path("unused.out");
   struct Case {
@@ -240,7 +246,7 @@ TEST_F(CliTest, InputProblemsStopTheRunBeforeAnyTraffic) {
       {"prom " + Bit("checksum.mcs"),
        "checksum.mcs': line 3: bad checksum (the record needs A9)"},
       {"verify " + Bit("beyond.mcs"),
-       "beyond.mcs': line 2: data at address 262144 lies beyond the 262144 bytes"},
+       "beyond.mcs': line 2: data at address 524288 lies beyond the 524288 bytes"},
   };
   for (const Case& c : cases) {
     for (const char* board : {"sim:prom", "sim:xc3s200"}) {
@@ -318,15 +324,17 @@ TEST_F(CliTest, InfoDescribesTheFileAndWhatProgramWouldDo) {
   for (const char* line : {"design: torvane_test\n", "part: 3s200ft256\n",
                            "data length: 130952 bytes\n",
                            "program on XC3S200 alone: configures the FPGA",
-                           "program on XC3S400 alone: refused: the file is a design for 3s200ft256",
-                           "program on XC3S200 and PROM: erases and programs the PROM",
-                           "program on XC3S400 and PROM: refused"}) {
+                           "program on XC3S200 and XCF02S: erases and programs the PROM",
+                           "program on any other chain: refused: the file is a design for "
+                           "3s200ft256"}) {
     EXPECT_NE(good.out.find(line), std::string::npos) << line << "\n" << good.out;
   }
+  // Every chain of another FPGA refuses it in that one line.
+  EXPECT_EQ(good.out.find("program on XC3S400"), std::string::npos) << good.out;
   Outcome unnamed = RunCli(dir, "info " + Bit("nopart.bit"));
   EXPECT_EQ(unnamed.code, 0) << unnamed.err;
   EXPECT_NE(unnamed.out.find("part: (none)\n"), std::string::npos) << unnamed.out;
-  EXPECT_EQ(unnamed.out.find("refused"), std::string::npos) << unnamed.out;
+  EXPECT_EQ(unnamed.out.find("refused: the file is a design"), std::string::npos) << unnamed.out;
   for (const char* bad : {"truncated.bit", "headerless.bit"}) {
     Outcome run = RunCli(dir, "info " + Bit(bad));
     EXPECT_EQ(run.code, 2) << bad;
@@ -372,12 +380,12 @@ TEST_F(CliTest, JsonResultsInAnyOptionOrder) {
   s400.part = BitPart::Xc3s400;
   ASSERT_TRUE(WriteBitFile(dir.Path("s400.bit").c_str(), s400));
   const Case cases[] = {
-      {"fpga --json " + Bit("s200.bit") + " --board sim:prom", 0, "complete", "XC3S200 and PROM",
-       ""},
+      {"fpga --json " + Bit("s200.bit") + " --board sim:prom", 0, "complete",
+       "XC3S200 and XCF02S", ""},
       {"--board sim:xc3s200 fpga " + Bit("one.bit") + " --json", 1, "failed", "XC3S200 alone",
        "DONE low, INIT high"},
-      {"prom " + Bit("s400.bit") + " --json --board sim:prom", 2, "refused", "XC3S200 and PROM",
-       "a design for 3s400ft256"},
+      {"prom " + Bit("s400.bit") + " --json --board sim:prom", 2, "refused",
+       "XC3S200 and XCF02S", "a design for 3s400ft256"},
   };
   for (const Case& c : cases) {
     Outcome run = RunCli(dir, c.arguments);
@@ -397,7 +405,7 @@ TEST_F(CliTest, JsonResultsInAnyOptionOrder) {
   testing::JsonValue object = ParseOutput(info, "info");
   EXPECT_EQ(object["part"].text, "3s400ft256");
   EXPECT_EQ(object["dataLength"].number, 212392);
-  EXPECT_EQ(object["program"].members.size(), 4u);
+  EXPECT_EQ(object["program"].members.size(), cli::LoadableChains().size());
   EXPECT_EQ(object["program"]["XC3S400 alone"].text, "configures the FPGA (volatile)");
 }
 

@@ -26,7 +26,7 @@ constexpr const char* FOOTER =
     "Examples:\n"
     "  torvane-cli detect\n"
     "  torvane-cli program design.bit\n"
-    "  torvane-cli read backup.bin        (the PROM's 262,144 bytes)\n"
+    "  torvane-cli read backup.bin        (the whole PROM, as large as the part found)\n"
     "  torvane-cli read backup.mcs        (the same as a PROM file, for other tools)\n"
     "  torvane-cli prom design.mcs\n"
     "  torvane-cli verify design.bit      (the PROM against the file, nothing written)\n"

@@ -169,8 +169,9 @@ const std::vector<CommandEntry>& Commands() {
       {"verify", Command::Verify, Needs::FileAndChain, RunVerify, Operand::File, false,
        "read the PROM back and compare it with FILE; exit 0 when equal, 1 when not"},
       {"read", Command::Read, Needs::Chain, RunRead, Operand::Out, false,
-       "read the PROM's 262,144 bytes to OUT (written whole or not at all): Intel HEX in the "
-       "vendor's PROM file form when OUT ends in .mcs, the raw bytes otherwise"},
+       "read the whole PROM to OUT (XCF01S 131,072 bytes, XCF02S 262,144, XCF04S 524,288; "
+       "written whole or not at all): Intel HEX in the vendor's PROM file form when OUT ends "
+       "in .mcs, the raw bytes otherwise"},
       {"info", Command::Info, Needs::File, RunInfo, Operand::File, false,
        "print what FILE says of itself (a .bit's header, a PROM file's IDCODE), its PROM "
        "checksum and what program would do with it on each chain"},

@@ -11,9 +11,8 @@ namespace torvane::cli {
 
 namespace {
 
-// What 'program' does with `file` on `chain`, as one phrase.
-std::string ProgramPlan(const ConfigFile& file, const ChainParts& chain) {
-  return PlanText(PlanFor(file, chain, Command::Program, /*force=*/false));
+Plan ProgramPlan(const ConfigFile& file, const ChainParts& chain) {
+  return PlanFor(file, chain, Command::Program, /*force=*/false);
 }
 
 std::string Hex(const char* format, uint32_t value) {
@@ -72,9 +71,22 @@ void PrintFileInfo(const ConfigFile& file, std::FILE* out) {
     std::fprintf(out, "PROM checksum for an %s (as the PROM report gives it): %s\n", prom.name,
                  Checksum(file, prom).c_str());
   });
+  // The chains of the part the design is for, each on its line; every chain of another
+  // FPGA refuses it the same way, in one line.
+  bool otherChains = false;
+  bool fitsSome = false;
   for (const ChainParts& chain : LoadableChains()) {
-    std::fprintf(out, "program on %s: %s\n", ChainName(chain).c_str(),
-                 ProgramPlan(file, chain).c_str());
+    Plan plan = ProgramPlan(file, chain);
+    otherChains = otherChains || plan.otherPart;
+    fitsSome = fitsSome || !plan.otherPart;
+    if (!plan.otherPart) {
+      std::fprintf(out, "program on %s: %s\n", ChainName(chain).c_str(), PlanText(plan).c_str());
+    }
+  }
+  if (otherChains) {
+    std::fprintf(out, "program on %s: refused: the file is a design for %s (--force sends it "
+                      "anyway)\n",
+                 fitsSome ? "any other chain" : "any chain", FilePartName(file).c_str());
   }
 }
 
@@ -98,7 +110,7 @@ JsonObject FileInfoJson(const ConfigFile& file) {
   ForEachProm(file, [&](const Part& prom) { checksums.Text(prom.name, Checksum(file, prom)); });
   JsonObject plans;
   for (const ChainParts& chain : LoadableChains()) {
-    plans.Text(ChainName(chain).c_str(), ProgramPlan(file, chain));
+    plans.Text(ChainName(chain).c_str(), PlanText(ProgramPlan(file, chain)));
   }
   return info.Json("promChecksum", checksums.str()).Json("program", plans.str());
 }

@@ -14,8 +14,9 @@ bool FileFits(const ConfigFile& file, const Part& fpga) {
   return !file.hasIdcode || StreamPart(file.idcode) == &fpga;
 }
 
-// The part a refusal names: the header's, or the stream's IDCODE and what the table calls it.
-std::string PartNamed(const ConfigFile& file) {
+}  // namespace
+
+std::string FilePartName(const ConfigFile& file) {
   if (file.format == ConfigFormat::Bit) return file.bit.partName;
   char code[16];
   std::snprintf(code, sizeof code, "0x%08X", static_cast<unsigned>(file.idcode));
@@ -23,8 +24,6 @@ std::string PartNamed(const ConfigFile& file) {
   return part ? std::string(part->name) + " (IDCODE " + code + ")"
               : std::string("a part the tool does not know (IDCODE ") + code + ")";
 }
-
-}  // namespace
 
 const Part* StreamPart(uint32_t idcode) {
   for (const Part& part : Parts()) {
@@ -43,9 +42,10 @@ bool NamesPart(const ConfigFile& file) {
 Plan PlanFor(const ConfigFile& file, const ChainParts& chain, Command command, bool force) {
   if (!chain.fpga && !chain.prom) return {PlanAction::NoDevice, TEXT_NO_DEVICE};
   if (!force && chain.fpga && !FileFits(file, *chain.fpga)) {
-    return {PlanAction::Refuse, "the file is a design for " + PartNamed(file) +
-                                    " but the chain holds an " + chain.fpga->name +
-                                    " (--force sends it anyway)"};
+    return {PlanAction::Refuse,
+            "the file is a design for " + FilePartName(file) + " but the chain holds an " +
+                chain.fpga->name + " (--force sends it anyway)",
+            /*otherPart=*/true};
   }
   if (!chain.prom) {
     if (command == Command::Prom) {
@@ -81,7 +81,9 @@ ChainParts IdentifiedChain(const AppState& state) {
 }
 
 std::string ChainName(const ChainParts& chain) {
-  if (chain.prom) return std::string(chain.fpga ? chain.fpga->name : "FPGA") + " and PROM";
+  if (chain.prom) {
+    return std::string(chain.fpga ? chain.fpga->name : "FPGA") + " and " + chain.prom->name;
+  }
   if (chain.fpga) return std::string(chain.fpga->name) + " alone";
   return "none";
 }

@@ -29,7 +29,8 @@ enum class PlanAction {
 
 struct Plan {
   PlanAction action;
-  std::string reason;  // what the action does, or why nothing is sent
+  std::string reason;      // what the action does, or why nothing is sent
+  bool otherPart = false;  // refused because the file is a design for another part
 };
 
 // The FPGA whose bitstreams write `idcode`, any revision; null for one the table does not
@@ -40,6 +41,10 @@ const Part* StreamPart(uint32_t idcode);
 // image by the IDCODE its stream writes. A file that names none fits every FPGA.
 bool NamesPart(const ConfigFile& file);
 
+// The part the file is a design for, as a refusal names it: the header's part, or the
+// stream's IDCODE and what the table calls it.
+std::string FilePartName(const ConfigFile& file);
+
 // `force`: a design that names another part is sent all the same.
 Plan PlanFor(const ConfigFile& file, const ChainParts& chain, Command command, bool force);
 
@@ -49,7 +54,7 @@ std::string PlanText(const Plan& plan);
 // What identification found: the FPGA alone, or the PROM (the FPGA behind it not read).
 ChainParts IdentifiedChain(const AppState& state);
 
-// "XC3S200 alone", "XC3S200 and PROM", "FPGA and PROM" (the FPGA not read), "none".
+// "XC3S200 alone", "XC3S200 and XCF02S", "FPGA and XCF02S" (the FPGA not read), "none".
 std::string ChainName(const ChainParts& chain);
 
 // Every chain the part table allows: each FPGA alone, then each FPGA behind each PROM.

@@ -51,7 +51,7 @@ TEST(PlanTest, ProgramDoesWhatInfoSaysOnEveryChain) {
   oneByte.dataSize = 1;
   BitstreamOptions overPromSize;
   overPromSize.rawBody = true;
-  overPromSize.dataSize = sim::Prom::BLOCK_BYTES * sim::Prom::BLOCK_COUNT + 1;
+  overPromSize.dataSize = PromCapacity(*FindPart(IDCODE_PROM_XCF02S)) + 1;
   // The PROM files name their part by the IDCODE in their stream, not by a header.
   const std::vector<uint8_t> s200Data =
       MakeBitstreamBody(BitstreamOptions{}, PartDataSize(BitPart::Xc3s200));

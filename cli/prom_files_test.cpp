@@ -79,8 +79,8 @@ TEST_F(RealPromFile, InfoGivesTheChecksumOfTheVendorsReport) {
   for (const char* line : {"format: Intel HEX\n", "byte order: bit-reversed\n",
                            "idcode: 0x01C10093\npart: unknown\n", "data length: 72668 bytes\n",
                            "PROM checksum for an XCF02S (as the PROM report gives it): 02f956ab\n",
-                           "program on XC3S200 and PROM: refused: the file is a design for a "
-                           "part the tool does not know (IDCODE 0x01C10093)"}) {
+                           "program on any chain: refused: the file is a design for a part the "
+                           "tool does not know (IDCODE 0x01C10093) (--force sends it anyway)\n"}) {
     EXPECT_NE(run.out.find(line), std::string::npos) << line << "\n" << run.out;
   }
   run = RunCli(dir, "--json info '" + vendorFile + "'");

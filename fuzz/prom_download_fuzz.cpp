@@ -67,7 +67,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     BitFile file;
     if (ParseBitFile(fileBytes, fileSize, &file) != BitFileError::None) std::abort();
     std::vector<uint8_t> expected = file.data;
-    expected.resize(sim::Prom::BLOCK_BYTES * sim::Prom::BLOCK_COUNT, 0xFF);
+    expected.resize(memory.size(), 0xFF);
     if (memory != expected) std::abort();
     if (fault == Fault::FailingStatus) std::abort();  // no answer from the adapter is no success
   }

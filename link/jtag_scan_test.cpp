@@ -163,6 +163,7 @@ TEST_F(ScanEngine, BuildsAndReadsTheChainScan) {
 TEST_F(ScanEngine, BuildsAndReadsTheReadBack) {
   Open(BoardKind::PromStuck);  // its stuck block holds bytes that all differ
   board_->prom()->Fill(0x1E);
+  const uint32_t blockBytes = board_->prom()->blockBytes();
   std::vector<uint8_t> image;
   ASSERT_TRUE(ReadProm(state_, host_, &image));
   std::vector<uint8_t> written, read;
@@ -172,14 +173,14 @@ TEST_F(ScanEngine, BuildsAndReadsTheReadBack) {
   AppendResetToIdle(&engine);
   AppendIrScan(&engine, TapStart::RunTestIdle, PROM_AFTER_FPGA, PROM_ISC_ENABLE);
   std::vector<ScanPlace> blocks;
-  for (uint32_t block = 0; block < Prom::BLOCK_COUNT; ++block) {
+  for (uint32_t block = 0; block < board_->prom()->blockCount(); ++block) {
     AppendIrScan(&engine, TapStart::RunTestIdle, PROM_AFTER_FPGA, PROM_ISC_ADDRESS_SHIFT);
     AppendDrScan(&engine, TapStart::RunTestIdle, PROM_AFTER_FPGA, 16,
                  block * BLOCK_ADDRESS_STEP, false, DrScan::Load);
     AppendIrScan(&engine, TapStart::RunTestIdle, PROM_AFTER_FPGA, PROM_ISC_READ);
     AppendIdle(&engine, 20);
     blocks.push_back(AppendDrScan(&engine, TapStart::RunTestIdle, PROM_AFTER_FPGA,
-                                  8 * Prom::BLOCK_BYTES, 0, false, DrScan::Capture));
+                                  8 * blockBytes, 0, false, DrScan::Capture));
   }
   AppendIrScan(&engine, TapStart::RunTestIdle, PROM_AFTER_FPGA, PROM_ISC_DISABLE);
   EXPECT_TRUE(written == Expanded(engine)) << "the read-back's bytes differ";
@@ -187,9 +188,9 @@ TEST_F(ScanEngine, BuildsAndReadsTheReadBack) {
   ASSERT_TRUE(ScanComplete(blocks.back(), read.size()));
   std::vector<uint8_t> decoded(image.size(), 0);
   for (size_t block = 0; block < blocks.size(); ++block) {
-    for (size_t bit = 0; bit < 8 * Prom::BLOCK_BYTES; ++bit) {
+    for (size_t bit = 0; bit < 8 * blockBytes; ++bit) {
       if (RegisterBit(blocks[block], read.data(), bit)) {
-        decoded[block * Prom::BLOCK_BYTES + bit / 8] |= static_cast<uint8_t>(0x80 >> (bit % 8));
+        decoded[block * blockBytes + bit / 8] |= static_cast<uint8_t>(0x80 >> (bit % 8));
       }
     }
   }

@@ -44,7 +44,8 @@ std::vector<uint8_t> CollectedBytes(const sim::Fpga& fpga, size_t count) {
 
 TEST_F(FpgaDownload, ConfiguresTheFpgaAndReportsComplete) {
   for (auto [kind, part] : {std::pair{BoardKind::Xc3s200, BitPart::Xc3s200},
-                            std::pair{BoardKind::Xc3s400, BitPart::Xc3s400}}) {
+                            std::pair{BoardKind::Xc3s400, BitPart::Xc3s400},
+                            std::pair{BoardKind::Xc3s1000, BitPart::Xc3s1000}}) {
     Connect(kind);
     BitstreamOptions options;
     options.part = part;
@@ -54,6 +55,7 @@ TEST_F(FpgaDownload, ConfiguresTheFpgaAndReportsComplete) {
     EXPECT_EQ(DownloadFpga(state_, host_), DownloadResult::Complete);
 
     const sim::Fpga& fpga = *board_->fpga();
+    EXPECT_EQ(8 * size, fpga.configLengthBits());  // a whole design for the part
     // Every data bit in file order, then the single 0 bit of the start-up table's exit.
     ASSERT_EQ(fpga.configBitCount(), 8 * size + 1);
     EXPECT_EQ(CollectedBytes(fpga, size), DataSection(size));
@@ -75,7 +77,8 @@ TEST_F(FpgaDownload, ConfiguresTheFpgaAndReportsComplete) {
 // (after identification's IDCODE), so its memory keeps the design it had.
 TEST_F(FpgaDownload, ConfiguresTheFpgaBehindThePromAndLeavesThePromAlone) {
   for (auto [kind, part] : {std::pair{BoardKind::Prom200, BitPart::Xc3s200},
-                            std::pair{BoardKind::Prom400, BitPart::Xc3s400}}) {
+                            std::pair{BoardKind::Prom400, BitPart::Xc3s400},
+                            std::pair{BoardKind::Prom1000, BitPart::Xc3s1000}}) {
     Connect(kind);
     board_->prom()->Fill(0x5A);
     const std::vector<uint8_t> promBefore = board_->prom()->memory();

@@ -15,10 +15,10 @@ namespace {
 using sim::BoardKind;
 using testing::DownloadTest;
 
-// The flash as the simulated part has it.
-constexpr uint32_t BLOCK_BYTES = sim::Prom::BLOCK_BYTES;
-constexpr uint32_t BLOCK_COUNT = sim::Prom::BLOCK_COUNT;
-constexpr uint32_t CAPACITY_BYTES = BLOCK_BYTES * BLOCK_COUNT;
+// The flash of the board's XCF02S.
+const uint32_t BLOCK_BYTES = FindPart(IDCODE_PROM_XCF02S)->blockBytes;
+const uint32_t BLOCK_COUNT = FindPart(IDCODE_PROM_XCF02S)->blockCount;
+const uint32_t CAPACITY_BYTES = BLOCK_BYTES * BLOCK_COUNT;
 
 class PromDownload : public DownloadTest {
  protected:

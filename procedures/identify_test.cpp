@@ -54,7 +54,13 @@ TEST(ClassifyIdcode, KnownPartsOfAnyRevision) {
       {0xA141C093, DeviceMode::Fpga, true, "Download FPGA XC3S400"},
       {0x00000000, DeviceMode::None, false, "JTAG : not found (0)"},
       {0xFFFFFFFF, DeviceMode::None, false, "JTAG : not found (FFFFFFFF)"},
-      {0x11428093, DeviceMode::None, false, "JTAG : not found (11428093)"},
+      {0x11428093, DeviceMode::Fpga, true, "Download FPGA XC3S1000"},
+      {0x0140D093, DeviceMode::Fpga, true, "Download FPGA XC3S50"},
+      {0x25044093, DeviceMode::Prom, true, "Download PROM"},
+      {0xF5046093, DeviceMode::Prom, true, "Download PROM"},
+      // Some lists give the XC3S50 this code; no part answers it.
+      {0x0140C093, DeviceMode::None, false, "JTAG : not found (140C093)"},
+      {0x01C10093, DeviceMode::None, false, "JTAG : not found (1C10093)"},  // an XC3S100E
   };
   for (const Case& c : cases) {
     Classification found = ClassifyIdcode(c.code);
@@ -114,13 +120,19 @@ INSTANTIATE_TEST_SUITE_P(
         BoardCase{BoardKind::Prom400, "USB : Connected", "Download PROM", DeviceMode::Prom},
         BoardCase{BoardKind::Xc3s200, "USB : Connected", "Download FPGA XC3S200", DeviceMode::Fpga},
         BoardCase{BoardKind::Xc3s400, "USB : Connected", "Download FPGA XC3S400", DeviceMode::Fpga},
+        BoardCase{BoardKind::Xc3s1000, "USB : Connected", "Download FPGA XC3S1000",
+                  DeviceMode::Fpga},
+        BoardCase{BoardKind::Prom1000, "USB : Connected", "Download PROM", DeviceMode::Prom},
+        BoardCase{BoardKind::PromXcf01s, "USB : Connected", "Download PROM", DeviceMode::Prom},
         BoardCase{BoardKind::None, "USB : Not Connected", "JTAG : not found (0)", DeviceMode::None},
         BoardCase{BoardKind::DeadHigh, "USB : Connected", "JTAG : not found (FFFFFFFF)",
                   DeviceMode::None},
         BoardCase{BoardKind::DeadLow, "USB : Connected", "JTAG : not found (0)",
                   DeviceMode::None}),
     [](const ::testing::TestParamInfo<BoardCase>& info) {
-      return std::string(sim::BoardName(info.param.kind));
+      std::string name = sim::BoardName(info.param.kind);
+      std::replace(name.begin(), name.end(), '-', '_');
+      return name;
     });
 
 TEST(Identify, OtherSiliconRevisionsAreStillRecognised) {

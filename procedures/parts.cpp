@@ -8,15 +8,46 @@ namespace torvane {
 
 namespace {
 
-// idcode, mask, name, family, IR length, device line; bitstream IDCODE, header part;
-// block bytes, block count.
+constexpr Part MakeFpga(uint32_t idcode, const char* name, const char* statusText,
+                        const char* headerPart, uint32_t configBits) {
+  return Part{idcode, IDCODE_PART_MASK, name,       PartFamily::Fpga, FPGA_IR_LENGTH, statusText,
+              idcode, headerPart,       configBits, 0,                0};
+}
+
+// Every PROM's device line is the same: a download programs whichever answered.
+constexpr Part MakeProm(uint32_t idcode, const char* name, uint32_t blockBytes,
+                        uint32_t blockCount) {
+  return Part{idcode, IDCODE_PART_MASK, name, PartFamily::Prom, PROM_IR_LENGTH, "Download PROM",
+              0,      nullptr,          0,    blockBytes,       blockCount};
+}
+
+// Where the figures come from:
+// - IDCODE and instruction register: each part's BSDL file from the vendor, its
+//   IDCODE_REGISTER (bits 27..12, the version bits left open) and INSTRUCTION_LENGTH, as
+//   UrJTAG's device list carries them (it is built from those files): the XC3S50's bits
+//   27..12 are 0001010000001101, 0x140D. xc3sprog's and openFPGALoader's lists agree, and
+//   OpenOCD's XCF0xS list, taken from the PROMs' data sheet (DS123). OpenOCD's Spartan-3
+//   list and a few hand-written headers give the XC3S50 as 0x0140C093, which no BSDL-built
+//   list has; a part answering 0x0140C093 stays unknown.
+// - Configuration bits: the Spartan-3 data sheet (DS099), its table of configuration bits
+//   per device, as U-Boot's Spartan-3 image sizes repeat it. The frame layout of the
+//   vendor's configuration note (XAPP452) gives the same lengths; the test bitstream
+//   generator builds its files from that layout.
+// - PROM sizes: 1, 2 and 4 Mbit (DS123). A block is what the data register holds: 2048
+//   bits in the XCF01S, 4096 in the others, as xc3sprog's and Black Magic Debug's
+//   programming of these parts has it; every block takes one address step of 0x20.
 const Part PARTS[] = {
-    {IDCODE_XC3S200, IDCODE_PART_MASK, "XC3S200", PartFamily::Fpga, FPGA_IR_LENGTH,
-     "Download FPGA XC3S200", IDCODE_XC3S200, "3s200", 0, 0},
-    {IDCODE_XC3S400, IDCODE_PART_MASK, "XC3S400", PartFamily::Fpga, FPGA_IR_LENGTH,
-     "Download FPGA XC3S400", IDCODE_XC3S400, "3s400", 0, 0},
-    {IDCODE_PROM_XCF02S, IDCODE_PART_MASK, "XCF02S", PartFamily::Prom, PROM_IR_LENGTH,
-     "Download PROM", 0, nullptr, 512, 512},  // 2 Mbit
+    MakeFpga(IDCODE_XC3S50,   "XC3S50",   "Download FPGA XC3S50",   "3s50",   439264),
+    MakeFpga(IDCODE_XC3S200,  "XC3S200",  "Download FPGA XC3S200",  "3s200",  1047616),
+    MakeFpga(IDCODE_XC3S400,  "XC3S400",  "Download FPGA XC3S400",  "3s400",  1699136),
+    MakeFpga(IDCODE_XC3S1000, "XC3S1000", "Download FPGA XC3S1000", "3s1000", 3223488),
+    MakeFpga(IDCODE_XC3S1500, "XC3S1500", "Download FPGA XC3S1500", "3s1500", 5214784),
+    MakeFpga(IDCODE_XC3S2000, "XC3S2000", "Download FPGA XC3S2000", "3s2000", 7673024),
+    MakeFpga(IDCODE_XC3S4000, "XC3S4000", "Download FPGA XC3S4000", "3s4000", 11316864),
+    MakeFpga(IDCODE_XC3S5000, "XC3S5000", "Download FPGA XC3S5000", "3s5000", 13271936),
+    MakeProm(IDCODE_PROM_XCF01S, "XCF01S", 256, 512),
+    MakeProm(IDCODE_PROM_XCF02S, "XCF02S", 512, 512),
+    MakeProm(IDCODE_PROM_XCF04S, "XCF04S", 512, 1024),
 };
 
 }  // namespace
@@ -46,8 +77,7 @@ bool PartFits(const std::string& headerPart, const Part& fpga) {
 
 const Part& PromFor(const Part* identified) {
   if (identified && identified->family == PartFamily::Prom) return *identified;
-  return *std::find_if(Parts().begin(), Parts().end(),
-                       [](const Part& part) { return part.family == PartFamily::Prom; });
+  return *FindPart(IDCODE_PROM_XCF02S);
 }
 
 uint32_t PromCapacity(const Part& prom) { return prom.blockBytes * prom.blockCount; }

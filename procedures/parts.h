@@ -1,7 +1,7 @@
 // The parts the tool knows, in one table: how a device is told from its IDCODE, what it is
 // called, its instruction register, what the device line says after identification, how
-// a .bit header names an FPGA, and how a PROM's flash is laid out. And the one rule for
-// what a PROM download programs.
+// long an FPGA's configuration is and how a .bit header names it, and how a PROM's flash
+// is laid out. And the one rule for what a PROM download programs.
 #pragma once
 
 #include <cstddef>
@@ -11,9 +11,17 @@
 
 namespace torvane {
 
-constexpr uint32_t IDCODE_PROM_XCF02S = 0xF5045093;
+constexpr uint32_t IDCODE_XC3S50 = 0x0140D093;
 constexpr uint32_t IDCODE_XC3S200 = 0x01414093;
 constexpr uint32_t IDCODE_XC3S400 = 0x0141C093;
+constexpr uint32_t IDCODE_XC3S1000 = 0x01428093;
+constexpr uint32_t IDCODE_XC3S1500 = 0x01434093;
+constexpr uint32_t IDCODE_XC3S2000 = 0x01440093;
+constexpr uint32_t IDCODE_XC3S4000 = 0x01448093;
+constexpr uint32_t IDCODE_XC3S5000 = 0x01450093;
+constexpr uint32_t IDCODE_PROM_XCF01S = 0xF5044093;
+constexpr uint32_t IDCODE_PROM_XCF02S = 0xF5045093;
+constexpr uint32_t IDCODE_PROM_XCF04S = 0xF5046093;
 // Bits 31..28 carry the silicon revision; every revision of a part shares the rest.
 constexpr uint32_t IDCODE_PART_MASK = 0x0FFFFFFF;
 
@@ -31,10 +39,11 @@ struct Part {
   PartFamily family;
   int irLength;
   const char* statusText;  // the device status line once identified
-  // An FPGA: the IDCODE its bitstreams carry, and how a .bit header's part names it
-  // ("3s200", then the package). Zero and null for a PROM.
+  // An FPGA: the IDCODE its bitstreams carry, how a .bit header's part names it ("3s200",
+  // then the package), and the length of a whole configuration. Zero and null for a PROM.
   uint32_t bitstreamIdcode;
   const char* headerPart;
+  uint32_t configBits;
   // A PROM: its flash, programmed and read block by block. Zero for an FPGA.
   uint32_t blockBytes;
   uint32_t blockCount;
@@ -57,7 +66,7 @@ const Part* FindPart(uint32_t idcode);
 bool PartFits(const std::string& headerPart, const Part& fpga);
 
 // The PROM a download lays its blocks out for: the one identification found, else the
-// first the table knows (a download into a chain that did not answer still runs).
+// XCF02S (a download into a chain that did not answer still runs, with its blocks).
 const Part& PromFor(const Part* identified);
 
 uint32_t PromCapacity(const Part& prom);  // bytes

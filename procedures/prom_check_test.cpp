@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <string>
 
@@ -84,6 +85,57 @@ TEST_F(PromCheck, AGoodImageBootsTheFpgaWhichRunsTheFilesDesign) {
   }
 }
 
+// Each PROM in its own blocks: the XCF04S takes a design larger than an XCF02S holds,
+// past the XCF02S's last address, boots the XC3S1000 from it and verifies; the XCF01S
+// takes 256-byte blocks, and refuses a design larger than it holds before any erase.
+TEST_F(PromCheck, EachPromTakesWhatItHoldsInItsOwnBlocks) {
+  struct Case {
+    BoardKind kind;
+    BitPart part;
+    uint32_t blockBytes;
+    uint32_t capacity;
+  };
+  for (const Case& c : {Case{BoardKind::Prom1000, BitPart::Xc3s1000, 512, 524288},
+                        Case{BoardKind::PromXcf01s, BitPart::Xc3s200, 256, 131072}}) {
+    SCOPED_TRACE(sim::BoardName(c.kind));
+    Download(c.kind, c.part);
+    const size_t size = PartDataSize(c.part);
+    const size_t blocks = size / c.blockBytes + 1;
+    EXPECT_EQ(result_, DownloadResult::Complete);
+    EXPECT_TRUE(state_.report.doneRose);
+    EXPECT_TRUE(fpga().done());
+    ASSERT_EQ(prom().programmedAddresses().size(), blocks);
+    for (size_t block = 0; block < blocks; ++block) {
+      ASSERT_EQ(prom().programmedAddresses()[block], block * BLOCK_ADDRESS_STEP);
+    }
+    EXPECT_EQ(prom().programsPastEnd(), 0u);
+    std::vector<uint8_t> held = DataSection(size);
+    held.resize(c.capacity, 0xFF);
+    EXPECT_EQ(prom().memory(), held);
+    // One write for each block's data: two adapter bytes a bit.
+    std::vector<uint32_t> writes = DownloadWrites();
+    EXPECT_EQ(static_cast<size_t>(std::count(writes.begin(), writes.end(), 16 * c.blockBytes)),
+              blocks);
+    EXPECT_EQ(Verify(), DownloadResult::Complete);
+    std::vector<uint8_t> image;
+    ASSERT_TRUE(ReadProm(state_, host_, &image));
+    EXPECT_EQ(image, held);
+  }
+  EXPECT_GT(PartDataSize(BitPart::Xc3s1000), PromCapacity(*FindPart(IDCODE_PROM_XCF02S)));
+
+  // An XC3S400 design on the XCF01S that holds the XC3S200's.
+  const std::vector<uint8_t> held = prom().memory();
+  const size_t writesBefore = board_->writeSizes().size();
+  BitstreamOptions s400;
+  s400.part = BitPart::Xc3s400;
+  SelectFile(s400);
+  EXPECT_EQ(DownloadProm(state_, host_), DownloadResult::FileError);
+  EXPECT_EQ(host_.messages.back().text, "FILE TOO LARGE FOR PROM !");
+  EXPECT_EQ(board_->writeSizes().size(), writesBefore);
+  EXPECT_EQ(prom().erases(), 1u);
+  EXPECT_EQ(prom().memory(), held);
+}
+
 TEST_F(PromCheck, WithoutTheBootTheReadBackDecides) {
   // Mode pins for JTAG only: the PROM is right, the FPGA never starts from it. The
   // driver's latency timer is long, as a user may have set it.
@@ -99,7 +151,7 @@ TEST_F(PromCheck, WithoutTheBootTheReadBackDecides) {
   EXPECT_EQ(state_.report.firstDifferentBlock, -1);
   EXPECT_FALSE(fpga().done());
   uint32_t blocks =
-      static_cast<uint32_t>(PartDataSize(BitPart::Xc3s200) / sim::Prom::BLOCK_BYTES + 1);
+      static_cast<uint32_t>(PartDataSize(BitPart::Xc3s200) / prom().blockBytes() + 1);
   EXPECT_EQ(prom().reads(), blocks);
   EXPECT_EQ(host_.positions.back(), 99u);  // the bar stays where the download left it
   EXPECT_EQ(host_.readBack.back(), std::make_pair(blocks, blocks));

@@ -5,6 +5,7 @@
 
 #include "link/adapter_link.h"
 #include "link/vcd_writer.h"
+#include "procedures/parts.h"
 #include "sim/fpga.h"
 #include "sim/prom.h"
 
@@ -25,21 +26,37 @@ bool IsBitBang(uint8_t mode) {
   return mode == BITMODE_SYNC_BITBANG || mode == BITMODE_ASYNC_BITBANG;
 }
 
+const BoardInfo* FindBoard(BoardKind kind) {
+  for (const BoardInfo& entry : Boards()) {
+    if (entry.kind == kind) return &entry;
+  }
+  return nullptr;
+}
+
 }  // namespace
 
 const std::vector<BoardInfo>& Boards() {
   static const std::vector<BoardInfo> boards = {
-      {"xc3s200", BoardKind::Xc3s200, "an XC3S200 alone"},
-      {"xc3s400", BoardKind::Xc3s400, "an XC3S400 alone"},
-      {"prom", BoardKind::Prom200, "an XC3S200 then the PROM it boots from"},
-      {"prom400", BoardKind::Prom400, "an XC3S400 then the PROM it boots from"},
+      {"xc3s200", BoardKind::Xc3s200, "an XC3S200 alone", IDCODE_XC3S200, 0},
+      {"xc3s400", BoardKind::Xc3s400, "an XC3S400 alone", IDCODE_XC3S400, 0},
+      {"xc3s1000", BoardKind::Xc3s1000, "an XC3S1000 alone", IDCODE_XC3S1000, 0},
+      {"prom", BoardKind::Prom200, "an XC3S200 then the XCF02S it boots from", IDCODE_XC3S200,
+       IDCODE_PROM_XCF02S},
+      {"prom400", BoardKind::Prom400, "an XC3S400 then the XCF02S it boots from",
+       IDCODE_XC3S400, IDCODE_PROM_XCF02S},
+      {"prom1000", BoardKind::Prom1000, "an XC3S1000 then the XCF04S it boots from",
+       IDCODE_XC3S1000, IDCODE_PROM_XCF04S},
+      {"prom-xcf01s", BoardKind::PromXcf01s, "an XC3S200 then the XCF01S it boots from",
+       IDCODE_XC3S200, IDCODE_PROM_XCF01S},
       {"prom-jtagmode", BoardKind::PromJtagMode,
-       "an XC3S200 then a PROM, mode pins set for JTAG: it never boots from the PROM"},
+       "an XC3S200 then an XCF02S, mode pins set for JTAG: it never boots from the PROM",
+       IDCODE_XC3S200, IDCODE_PROM_XCF02S},
       {"prom-stuck", BoardKind::PromStuck,
-       "an XC3S200 then a PROM whose second block does not take programming"},
-      {"none", BoardKind::None, "no adapter"},
-      {"dead", BoardKind::DeadHigh, "an adapter with nothing attached, TDO high"},
-      {"dead0", BoardKind::DeadLow, "an adapter with nothing attached, TDO low"},
+       "an XC3S200 then an XCF02S whose second block does not take programming",
+       IDCODE_XC3S200, IDCODE_PROM_XCF02S},
+      {"none", BoardKind::None, "no adapter", 0, 0},
+      {"dead", BoardKind::DeadHigh, "an adapter with nothing attached, TDO high", 0, 0},
+      {"dead0", BoardKind::DeadLow, "an adapter with nothing attached, TDO low", 0, 0},
   };
   return boards;
 }
@@ -65,26 +82,21 @@ bool ParseBoardName(const std::string& name, BoardKind* kind) {
 }
 
 const char* BoardName(BoardKind kind) {
-  for (const BoardInfo& entry : Boards()) {
-    if (entry.kind == kind) return entry.name;
-  }
-  return "?";
+  const BoardInfo* info = FindBoard(kind);
+  return info ? info->name : "?";
 }
 
 Board::Board(BoardKind kind)
     : kind_(kind), bytePeriodNs_(BytePeriodNanoseconds(CHIP_DEFAULT_BAUD_RATE)) {
-  bool bigFpga = kind == BoardKind::Xc3s400 || kind == BoardKind::Prom400;
-  bool hasProm = kind == BoardKind::Prom200 || kind == BoardKind::Prom400 ||
-                 kind == BoardKind::PromJtagMode || kind == BoardKind::PromStuck;
-  bool hasFpga = kind == BoardKind::Xc3s200 || bigFpga || hasProm;
-  if (hasFpga) {
-    auto fpga = std::make_unique<Fpga>(*FindPart(bigFpga ? IDCODE_XC3S400 : IDCODE_XC3S200));
+  const BoardInfo* info = FindBoard(kind);
+  if (info && info->fpga) {
+    auto fpga = std::make_unique<Fpga>(*FindPart(info->fpga));
     fpga_ = fpga.get();
     fpga_->UseClock(&now_);
     chain_.push_back(std::move(fpga));
   }
-  if (hasProm) {
-    auto prom = std::make_unique<Prom>(*FindPart(IDCODE_PROM_XCF02S));
+  if (info && info->prom) {
+    auto prom = std::make_unique<Prom>(*FindPart(info->prom));
     prom_ = prom.get();
     chain_.push_back(std::move(prom));
     // With the mode pins on master serial, CONFIG pulses PROG and the FPGA boots from

@@ -20,22 +20,27 @@ class Fpga;
 class Prom;
 
 enum class BoardKind {
-  Xc3s200,   // an XC3S200 alone
-  Xc3s400,   // an XC3S400 alone
-  Prom200,   // TDI, XC3S200, PROM, TDO
-  Prom400,   // TDI, XC3S400, PROM, TDO
-  None,      // no adapter: the open fails
-  DeadHigh,  // an adapter with nothing attached, TDO pulled high
-  DeadLow,   // an adapter with nothing attached, TDO stuck low
-  PromJtagMode,  // TDI, XC3S200, PROM, TDO with mode pins that do not select the PROM
-  PromStuck,     // TDI, XC3S200, PROM, TDO with a PROM block that does not take programming
+  Xc3s200,       // an XC3S200 alone
+  Xc3s400,       // an XC3S400 alone
+  Xc3s1000,      // an XC3S1000 alone
+  Prom200,       // TDI, XC3S200, XCF02S, TDO
+  Prom400,       // TDI, XC3S400, XCF02S, TDO
+  Prom1000,      // TDI, XC3S1000, XCF04S, TDO
+  PromXcf01s,    // TDI, XC3S200, XCF01S, TDO
+  None,          // no adapter: the open fails
+  DeadHigh,      // an adapter with nothing attached, TDO pulled high
+  DeadLow,       // an adapter with nothing attached, TDO stuck low
+  PromJtagMode,  // TDI, XC3S200, XCF02S, TDO with mode pins that do not select the PROM
+  PromStuck,     // TDI, XC3S200, XCF02S, TDO with a PROM block that does not take programming
 };
 
-// One simulated board as every list of them shows it.
+// One simulated board as every list of them shows it, and the parts it carries.
 struct BoardInfo {
   const char* name;  // "xc3s200", "prom", ...
   BoardKind kind;
   const char* description;
+  uint32_t fpga;  // the IDCODE of the FPGA nearest TDI, 0 for none
+  uint32_t prom;  // the IDCODE of the PROM behind it, 0 for none
 };
 
 // Every simulated board, in the order lists show them.

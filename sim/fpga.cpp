@@ -16,7 +16,8 @@ constexpr uint32_t CAPTURE_DONE = 0x20;
 }  // namespace
 
 Fpga::Fpga(const Part& part)
-    : JtagDevice(part.name, part.irLength, part.idcode, INSTR_IDCODE, INSTR_BYPASS) {}
+    : JtagDevice(part.name, part.irLength, part.idcode, INSTR_IDCODE, INSTR_BYPASS),
+      configLengthBits_(part.configBits) {}
 
 void Fpga::PowerOn() {
   JtagDevice::PowerOn();

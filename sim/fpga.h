@@ -32,8 +32,10 @@ class Fpga : public JtagDevice {
     bool jprogramIgnored = false;  // JPROGRAM clears nothing: the design and DONE stay
   };
 
-  explicit Fpga(const Part& part);  // its name, IDCODE and instruction register
+  // Its name, IDCODE, instruction register and the length of a whole configuration.
+  explicit Fpga(const Part& part);
 
+  uint32_t configLengthBits() const { return configLengthBits_; }
   // The board's time in nanoseconds; without a clock, clearing takes no time.
   void UseClock(const uint64_t* nowNanoseconds) { clock_ = nowNanoseconds; }
   Defects& defects() { return defects_; }
@@ -101,6 +103,7 @@ class Fpga : public JtagDevice {
   uint64_t frameWords_ = 0;
   uint32_t startups_ = 0;
 
+  uint32_t configLengthBits_;
   const uint64_t* clock_ = nullptr;
   uint64_t clearUntilNs_ = 0;  // INIT is low until the board's time reaches this
   uint64_t loadedAtNs_ = 0;  // a load from the PROM ends when the board's time reaches this

@@ -6,22 +6,25 @@ namespace torvane::sim {
 
 Prom::Prom(const Part& part)
     : JtagDevice(part.name, part.irLength, part.idcode, INSTR_IDCODE, INSTR_BYPASS),
-      memory_(BLOCK_BYTES * BLOCK_COUNT, 0xFF),  // a new part leaves the factory erased
-      dataRing_(BLOCK_BYTES * 8, 0),
-      dataRegister_(BLOCK_BYTES, 0xFF) {}
+      blockBytes_(part.blockBytes),
+      blockCount_(part.blockCount),
+      memory_(PromCapacity(part), 0xFF),  // a new part leaves the factory erased
+      dataRing_(blockBytes_ * 8, 0),
+      dataRegister_(blockBytes_, 0xFF),
+      stuckBlock_(blockCount_) {}
 
 void Prom::Fill(uint8_t value) {
-  for (uint32_t block = 0; block < BLOCK_COUNT; ++block) {
+  for (uint32_t block = 0; block < blockCount_; ++block) {
     if (block == stuckBlock_) continue;
-    std::fill_n(memory_.begin() + block * BLOCK_BYTES, BLOCK_BYTES, value);
+    std::fill_n(memory_.begin() + block * blockBytes_, blockBytes_, value);
   }
 }
 
 void Prom::SetStuckBlock(uint32_t block) {
   stuckBlock_ = block;
-  if (block >= BLOCK_COUNT) return;
-  for (uint32_t i = 0; i < BLOCK_BYTES; ++i) {
-    memory_[block * BLOCK_BYTES + i] = static_cast<uint8_t>(0x35 + 7 * i);
+  if (block >= blockCount_) return;
+  for (uint32_t i = 0; i < blockBytes_; ++i) {
+    memory_[block * blockBytes_ + i] = static_cast<uint8_t>(0x35 + 7 * i);
   }
 }
 
@@ -115,8 +118,8 @@ void Prom::UpdateData() {
     return;
   }
   if (instruction() != INSTR_ISC_DATA_SHIFT) return;  // a read's scan leaves it as it was
-  // The oldest of the last 4096 bits is data bit 0: the first byte's most significant bit.
-  for (size_t i = 0; i < BLOCK_BYTES; ++i) {
+  // The oldest of the block's last bits is data bit 0: the first byte's most significant bit.
+  for (size_t i = 0; i < blockBytes_; ++i) {
     uint8_t byte = 0;
     for (size_t b = 0; b < 8; ++b) {
       size_t at = (ringHead_ + 8 * i + b) % dataRing_.size();
@@ -143,14 +146,14 @@ void Prom::OnIdleClock() {
 
 void Prom::ProgramBlock() {
   uint32_t block = address_ / BLOCK_ADDRESS_UNITS;
-  if (block >= BLOCK_COUNT) {
+  if (block >= blockCount_) {
     ++programsPastEnd_;
     return;
   }
   programmed_.push_back(address_);
   if (block == stuckBlock_) return;
-  uint8_t* target = &memory_[block * BLOCK_BYTES];
-  for (size_t i = 0; i < BLOCK_BYTES; ++i) {
+  uint8_t* target = &memory_[block * blockBytes_];
+  for (size_t i = 0; i < blockBytes_; ++i) {
     target[i] &= dataRegister_[i];  // flash programming can only clear bits
   }
 }
@@ -158,10 +161,10 @@ void Prom::ProgramBlock() {
 // The data register takes the block with its first bit nearest TDO, as UpdateData reads it.
 void Prom::ReadBlock() {
   uint32_t block = address_ / BLOCK_ADDRESS_UNITS;
-  if (block >= BLOCK_COUNT) return;
-  const uint8_t* source = &memory_[block * BLOCK_BYTES];
+  if (block >= blockCount_) return;
+  const uint8_t* source = &memory_[block * blockBytes_];
   ringHead_ = 0;
-  for (size_t i = 0; i < BLOCK_BYTES * 8; ++i) {
+  for (size_t i = 0; i < blockBytes_ * 8; ++i) {
     dataRing_[i] = (source[i / 8] >> (7 - i % 8)) & 1;
   }
   ++reads_;

@@ -1,11 +1,12 @@
-// The XCF02S configuration PROM as its JTAG port sees it: ISC mode, the 16-bit address
-// register, the 4096-bit data register, erase and block programming that take effect
-// only after their Run-Test/Idle clocks, block read-back, CONFIG (the FPGA's PROG pin),
-// and the 2 Mbit flash array itself.
+// An XCF01S, XCF02S or XCF04S configuration PROM as its JTAG port sees it: ISC mode, the
+// 16-bit address register, the data register of one block (2048 or 4096 bits, as the
+// part has it), erase and block programming that take effect only after their
+// Run-Test/Idle clocks, block read-back, CONFIG (the FPGA's PROG pin), and the flash
+// array itself (1, 2 or 4 Mbit).
 //
 // Bit order: ISC_READ loads the addressed block into the data register as programming
-// left it, so a 4096-bit scan shifts the block out in the order programming shifted it
-// in: the first bit out is the block's first byte's most significant bit.
+// left it, so a scan of the block's length shifts it out in the order programming shifted
+// it in: the first bit out is the block's first byte's most significant bit.
 #pragma once
 
 #include <cstdint>
@@ -31,8 +32,6 @@ class Prom : public JtagDevice {
   static constexpr uint32_t INSTR_CONFIG = 0xEE;
   static constexpr uint32_t INSTR_ISC_READ = 0xEF;
 
-  static constexpr uint32_t BLOCK_BYTES = 512;
-  static constexpr uint32_t BLOCK_COUNT = 512;
   static constexpr uint32_t BLOCK_ADDRESS_UNITS = 0x20;  // address step of one block
   // Run-Test/Idle clocks the flash needs before an erase or a block program is done.
   static constexpr uint32_t ERASE_CLOCKS = 20000;
@@ -43,8 +42,12 @@ class Prom : public JtagDevice {
   // before then is ignored.
   static constexpr uint32_t DISABLE_MS = 100;
 
-  explicit Prom(const Part& part);  // its name, IDCODE and instruction register
+  // Its name, IDCODE, instruction register and flash geometry; blank (0xFF) as from the
+  // factory.
+  explicit Prom(const Part& part);
 
+  uint32_t blockBytes() const { return blockBytes_; }
+  uint32_t blockCount() const { return blockCount_; }
   const std::vector<uint8_t>& memory() const { return memory_; }
   void Fill(uint8_t value);  // the array as it left the factory or a previous design
   bool iscMode() const { return iscMode_; }
@@ -85,13 +88,15 @@ class Prom : public JtagDevice {
   void ProgramBlock();
   void ReadBlock();
 
+  uint32_t blockBytes_;
+  uint32_t blockCount_;
   std::vector<uint8_t> memory_;
   bool iscMode_ = false;
   uint16_t addressShift_ = 0;
   uint16_t address_ = 0;
   std::vector<uint8_t> dataRing_;  // the data register as shifted, one bit an entry
   size_t ringHead_ = 0;            // the oldest bit: nearest TDO
-  std::vector<uint8_t> dataRegister_;  // 512 bytes as last updated
+  std::vector<uint8_t> dataRegister_;  // one block as last updated
   Operation operation_ = Operation::None;
   uint32_t operationClocks_ = 0;
   uint32_t erases_ = 0;
@@ -103,7 +108,7 @@ class Prom : public JtagDevice {
   uint32_t reads_ = 0;
   uint32_t configPulses_ = 0;
   uint32_t disableMsLeft_ = 0;
-  uint32_t stuckBlock_ = BLOCK_COUNT;  // none
+  uint32_t stuckBlock_;  // blockCount_ for none
   std::function<void()> configPin_;
 };
 

@@ -230,7 +230,7 @@ TEST_F(Paths, AFileChangedDuringTheDownloadIsSentAsItWasLoaded) {
       EXPECT_EQ(result, DownloadResult::Complete);
       std::vector<uint8_t> expected = DataSection(size);
       if (prom) {
-        expected.resize(6 * sim::Prom::BLOCK_BYTES, 0xFF);
+        expected.resize(6 * board_->prom()->blockBytes(), 0xFF);
         const std::vector<uint8_t>& memory = board_->prom()->memory();
         EXPECT_TRUE(std::equal(expected.begin(), expected.end(), memory.begin()));
         EXPECT_EQ(board_->prom()->programmedAddresses().size(), 6u);

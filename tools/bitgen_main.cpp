@@ -8,11 +8,13 @@
 
 namespace {
 
+// The parts line is filled in from the part table.
 constexpr const char* USAGE =
     "usage: torvane-bitgen [options] OUT.bit\n"
-    "  --part xc3s200|xc3s400   target part (default xc3s200)\n"
+    "  --part NAME              target part (default xc3s200), one of:\n"
+    "                           %s\n"
     "  --seed N                 seed of the frame data (default 1)\n"
-    "  --size BYTES             data length instead of the part's full size\n"
+    "  --size BYTES             data length instead of the part's whole configuration\n"
     "  --raw                    pseudo-random bytes instead of configuration packets\n"
     "  --design NAME            design name in field a\n"
     "  --defect KIND            bad-preamble, missing-key, swapped-keys,\n"
@@ -47,8 +49,11 @@ bool ParseDefect(const char* text, torvane::BitDefect* defect) {
   return false;
 }
 
+void PrintUsage(std::FILE* out) { std::fprintf(out, USAGE, torvane::PartNames().c_str()); }
+
 int Fail(const char* what, const char* value) {
-  std::fprintf(stderr, "torvane-bitgen: %s: %s\n%s", what, value, USAGE);
+  std::fprintf(stderr, "torvane-bitgen: %s: %s\n", what, value);
+  PrintUsage(stderr);
   return 2;
 }
 
@@ -62,7 +67,7 @@ int main(int argc, char** argv) {
     const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
     unsigned long long number = 0;
     if (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0) {
-      std::fputs(USAGE, stdout);
+      PrintUsage(stdout);
       return 0;
     }
     if (std::strcmp(arg, "--raw") == 0) {
@@ -105,7 +110,7 @@ int main(int argc, char** argv) {
     }
   }
   if (outPath == nullptr) {
-    std::fputs(USAGE, stderr);
+    PrintUsage(stderr);
     return 2;
   }
   if (!torvane::WriteBitFile(outPath, options)) {

@@ -1,9 +1,9 @@
 #include "tools/make_bitstream.h"
 
 #include <cstdio>
-#include <cstring>
 #include <iterator>
 
+#include "procedures/parts.h"
 #include "sim/config_crc.h"
 
 namespace torvane {
@@ -15,6 +15,39 @@ constexpr const char* HEADER_DATE = "2026/12/08";
 constexpr const char* HEADER_TIME = "05:00:00";
 constexpr uint32_t COR_DEFAULT = 0x00003FE5;
 constexpr int TRAILING_NOPS = 4;
+
+// How the generator lays out each part's file: the part's IDCODE (its row of the part
+// table gives the length), the header's part with a package the part comes in, and the
+// rows of its CLB array (the Spartan-3 data sheet's table of array sizes). A frame is
+// 64 bits per CLB row and 160 more for the IOBs and the frame's ends: 2 x rows + 5
+// words, and the frame length register holds one less. That is 0x34 for the XC3S200 and
+// 0x44 for the XC3S400, as in the vendor's files, and the same 2 x rows + 5 words that
+// bitstream tools working from the vendor's configuration note (XAPP452) list per part;
+// at each part's full length the frame data comes out whole frames.
+struct PartLayout {
+  BitPart part;
+  uint32_t idcode;
+  const char* name;
+  uint32_t clbRows;
+};
+
+constexpr PartLayout LAYOUTS[] = {
+    {BitPart::Xc3s50, IDCODE_XC3S50, "3s50tq144", 16},
+    {BitPart::Xc3s200, IDCODE_XC3S200, "3s200ft256", 24},
+    {BitPart::Xc3s400, IDCODE_XC3S400, "3s400ft256", 32},
+    {BitPart::Xc3s1000, IDCODE_XC3S1000, "3s1000ft256", 48},
+    {BitPart::Xc3s1500, IDCODE_XC3S1500, "3s1500fg456", 64},
+    {BitPart::Xc3s2000, IDCODE_XC3S2000, "3s2000fg676", 80},
+    {BitPart::Xc3s4000, IDCODE_XC3S4000, "3s4000fg676", 96},
+    {BitPart::Xc3s5000, IDCODE_XC3S5000, "3s5000fg900", 104},
+};
+
+const PartLayout& LayoutOf(BitPart part) {
+  for (const PartLayout& layout : LAYOUTS) {
+    if (layout.part == part) return layout;
+  }
+  return LAYOUTS[1];  // every BitPart has its row
+}
 
 // xorshift32: the same sequence on every platform, unlike the standard distributions.
 class WordSource {
@@ -115,19 +148,13 @@ std::vector<uint8_t> PacketBody(const BitstreamOptions& options, size_t size) {
 
 }  // namespace
 
-const char* PartName(BitPart part) {
-  return part == BitPart::Xc3s400 ? "3s400ft256" : "3s200ft256";
-}
+const char* PartName(BitPart part) { return LayoutOf(part).name; }
 
-uint32_t PartIdcode(BitPart part) {
-  return part == BitPart::Xc3s400 ? 0x0141C093 : 0x01414093;
-}
+uint32_t PartIdcode(BitPart part) { return LayoutOf(part).idcode; }
 
-size_t PartDataSize(BitPart part) {
-  return part == BitPart::Xc3s400 ? 212392 : 130952;
-}
+size_t PartDataSize(BitPart part) { return FindPart(PartIdcode(part))->configBits / 8; }
 
-uint32_t PartFrameLength(BitPart part) { return part == BitPart::Xc3s400 ? 0x44 : 0x34; }
+uint32_t PartFrameLength(BitPart part) { return 2 * LayoutOf(part).clbRows + 4; }
 
 size_t PacketOverheadWords(BitPart part) {
   // Dummy and sync, eight one-word writes, the two frame data headers and the CRC word
@@ -136,15 +163,21 @@ size_t PacketOverheadWords(BitPart part) {
 }
 
 bool ParsePartName(const char* text, BitPart* part) {
-  if (std::strcmp(text, "xc3s200") == 0) {
-    *part = BitPart::Xc3s200;
-    return true;
-  }
-  if (std::strcmp(text, "xc3s400") == 0) {
-    *part = BitPart::Xc3s400;
-    return true;
+  for (const PartLayout& layout : LAYOUTS) {
+    if (std::string("xc") + FindPart(layout.idcode)->headerPart == text) {
+      *part = layout.part;
+      return true;
+    }
   }
   return false;
+}
+
+std::string PartNames() {
+  std::string names;
+  for (const PartLayout& layout : LAYOUTS) {
+    names += std::string(names.empty() ? "xc" : ", xc") + FindPart(layout.idcode)->headerPart;
+  }
+  return names;
 }
 
 std::vector<uint8_t> MakeBitstreamBody(const BitstreamOptions& options, size_t size) {

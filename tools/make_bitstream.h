@@ -12,7 +12,11 @@
 
 namespace torvane {
 
-enum class BitPart { Xc3s200, Xc3s400 };
+// Every FPGA of the part table.
+enum class BitPart { Xc3s50, Xc3s200, Xc3s400, Xc3s1000, Xc3s1500, Xc3s2000, Xc3s4000, Xc3s5000 };
+inline constexpr BitPart BIT_PARTS[] = {BitPart::Xc3s50,   BitPart::Xc3s200,  BitPart::Xc3s400,
+                                        BitPart::Xc3s1000, BitPart::Xc3s1500, BitPart::Xc3s2000,
+                                        BitPart::Xc3s4000, BitPart::Xc3s5000};
 
 enum class BitDefect {
   None,
@@ -37,9 +41,10 @@ struct BitstreamOptions {
 
 const char* PartName(BitPart part);          // "3s200ft256"
 uint32_t PartIdcode(BitPart part);           // 0x01414093
-size_t PartDataSize(BitPart part);           // 130,952 data bytes
+size_t PartDataSize(BitPart part);           // 130,952 data bytes: the whole configuration
 uint32_t PartFrameLength(BitPart part);      // the frame length register: 0x34
-bool ParsePartName(const char* text, BitPart* part);  // "xc3s200" or "xc3s400"
+bool ParsePartName(const char* text, BitPart* part);  // "xc3s200", "xc3s1000", ...
+std::string PartNames();                     // "xc3s50, xc3s200, ..."
 
 // Words a packet body needs around its frame data; a size with no room for one frame
 // word gets a raw body.

@@ -4,11 +4,13 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <iterator>
 #include <ostream>
 #include <string>
 #include <vector>
 
 #include "bitfile/bit_file.h"
+#include "procedures/parts.h"
 #include "tests/support/scratch_dir.h"
 
 namespace torvane {
@@ -68,9 +70,26 @@ INSTANTIATE_TEST_SUITE_P(
                       SizeCase{"PromSized", BitPart::Xc3s400, 262144, 262144}),
     [](const ::testing::TestParamInfo<SizeCase>& info) { return info.param.name; });
 
+// Every FPGA of the part table can be named to the generator, whose files carry its
+// IDCODE and a header part the table takes for it.
+TEST(ParsePartName, KnowsEveryFpgaOfThePartTable) {
+  size_t fpgas = 0;
+  for (const Part& fpga : Parts()) {
+    if (fpga.family != PartFamily::Fpga) continue;
+    ++fpgas;
+    BitPart part;
+    ASSERT_TRUE(ParsePartName(("xc" + std::string(fpga.headerPart)).c_str(), &part)) << fpga.name;
+    EXPECT_EQ(PartIdcode(part), fpga.idcode);
+    EXPECT_TRUE(PartFits(PartName(part), fpga)) << PartName(part);
+  }
+  EXPECT_EQ(fpgas, std::size(BIT_PARTS));
+  BitPart part;
+  EXPECT_FALSE(ParsePartName("xc3s100e", &part));
+}
+
 // Walks the packets of a full-size body as the simulated FPGA would read them.
 TEST(MakeBitstreamBody, WritesSyncIdcodeFrameDataAndDesync) {
-  for (BitPart part : {BitPart::Xc3s200, BitPart::Xc3s400}) {
+  for (BitPart part : BIT_PARTS) {
     SCOPED_TRACE(PartName(part));
     BitstreamOptions options;
     options.part = part;
