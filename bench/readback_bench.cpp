@@ -29,7 +29,7 @@ void BM_ReadPromSim_Full(benchmark::State& state) {
     uint64_t bytesBefore = board.bytesWritten();
     sim::CableTime before = board.cableTime();
     state.ResumeTiming();
-    if (!ReadProm(app, host, &image)) {
+    if (ReadProm(app, host, &image) != DownloadResult::Complete) {
       state.SkipWithError("the read did not complete");
       return;
     }

@@ -14,9 +14,10 @@ SaveResult SavePromImage(AppState& state, DialogHost& host, const std::string& p
   OutputFile out;
   if (!out.Open(path, "PROM image", error)) return SaveResult::WriteFailed;
   std::vector<uint8_t> image;
-  if (!ReadProm(state, host, &image)) {
+  DownloadResult read = ReadProm(state, host, &image);
+  if (read != DownloadResult::Complete) {
     *error = "the PROM could not be read: nothing was written to '" + path + "'";
-    return SaveResult::ReadFailed;
+    return read == DownloadResult::Interrupted ? SaveResult::Interrupted : SaveResult::ReadFailed;
   }
   if (std::fwrite(image.data(), 1, image.size(), out.stream()) != image.size() ||
       !out.Commit(error)) {
