@@ -116,8 +116,9 @@ class Board : public Adapter {
   // The latency timer the driver sets at each open: 16 ms unless a user changed it in the
   // driver's settings (up to 255). Survives Replug.
   void SetDriverLatency(uint8_t milliseconds) { driverLatencyMs_ = milliseconds; }
-  // Who takes the samples from the chip: the vendor's driver (the default) or libftdi,
-  // which leaves a synchronous write of more than 384 bytes to stall. Survives Replug.
+  // Who takes the samples from the chip: libftdi (the default, as the Linux builds drive
+  // the cable), which leaves a synchronous write of more than 384 bytes to stall, or the
+  // vendor's driver, which reads all the time. Survives Replug.
   void SetSampleDrain(SampleDrain drain) { samples_.SetDrain(drain); }
 
   // The chain, TDI side first; empty for the boards without devices.

@@ -71,7 +71,7 @@ class SamplePath {
     return (drain_ == SampleDrain::Continuous || reading_) && HostQueued() < capacity_;
   }
 
-  SampleDrain drain_ = SampleDrain::Continuous;
+  SampleDrain drain_ = SampleDrain::WhileReading;
   size_t capacity_ = 0;
   bool reading_ = false;
   uint64_t latencyNs_ = 0;
