@@ -21,7 +21,7 @@ constexpr uint16_t BLOCK_ADDRESS_STEP = 0x20;  // the address register's units p
 // one): long enough that a USB round trip and the latency timer's last packet are a small
 // part of each, short enough (about a quarter of a second on the wire) that progress
 // moves and a stop is taken soon.
-constexpr size_t READ_BACK_EXCHANGE_BYTES = 64 * 1024;
+constexpr size_t READ_BACK_EXCHANGE_BYTES = 128 * 1024;
 // The bit-bang rate of a read-back. The chip clocks sixteen bytes per baud, so 640,000
 // bytes a second: no slower than USB full speed carries the bytes out and their samples
 // back, so the wire sets the pace; and a Run-Test/Idle clock (two bytes) lasts 3.125 us,
