@@ -53,11 +53,11 @@ struct ReadBackSteps {
 
 enum class ReadBack { Read, Failed, Stopped };
 
-// From `from`, in scan mode, at READ_BACK_BAUD_RATE: ISC_ENABLE, then each block's ISC_ADDRESS_SHIFT, address,
-// ISC_READ, the read's clocks and its bits shifted out, into `image` (`blocks` whole
-// blocks of `prom`), streamed several blocks to an exchange; SetReadBackProgress after
-// each exchange. A stop asked for is taken between exchanges. The PROM is left in ISC
-// mode: the caller leaves it (LeavePromIsc) whatever the result.
+// From `from`, in scan mode, at READ_BACK_BAUD_RATE: ISC_ENABLE, then each block's
+// ISC_ADDRESS_SHIFT, address, ISC_READ, the read's clocks and its bits shifted out, into
+// `image` (`blocks` whole blocks of `prom`), streamed several blocks to an exchange;
+// SetReadBackProgress after each exchange. A stop asked for is taken between exchanges.
+// The PROM is left in ISC mode: the caller leaves it (LeavePromIsc) whatever the result.
 ReadBack ReadPromBlocks(AppState& state, DialogHost& host, const Part& prom, uint32_t blocks,
                         TapStart from, ReadBackSteps steps, std::vector<uint8_t>* image);
 
