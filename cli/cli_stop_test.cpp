@@ -39,6 +39,19 @@ class CliStopTest : public ::testing::Test {
     return path;
   }
 
+  // What a stopped run writes after its trace (on the same standard output): nothing, or
+  // with --json the one object, failed with the cause interrupted.
+  static void ExpectStoppedAfterTrace(const std::string& after, bool json) {
+    if (!json) {
+      EXPECT_EQ(after, "");
+      return;
+    }
+    testing::JsonValue object;
+    ASSERT_TRUE(testing::JsonReader(after).ReadWhole(&object)) << after;
+    EXPECT_EQ(object["verdict"].text, "failed");
+    EXPECT_EQ(object["cause"].text, "interrupted");
+  }
+
   void ExpectNoTemporaryFile() const {
     for (const auto& entry : std::filesystem::directory_iterator(dir.Dir())) {
       EXPECT_NE(entry.path().filename().string()[0], '.') << entry.path();
@@ -139,16 +152,8 @@ TEST_F(CliStopTest, ASignalStopsTheDownloadBetweenBlocks) {
     const std::string ending = "\nwrite FF\nclose\n";
     size_t end = child.out.rfind(ending);
     ASSERT_NE(end, std::string::npos) << json;
-    std::string after = child.out.substr(end + ending.size());
     EXPECT_NE(child.err.find("torvane-cli: interrupted"), std::string::npos) << child.err;
-    if (!json) {
-      EXPECT_EQ(after, "");
-      continue;
-    }
-    testing::JsonValue object;
-    ASSERT_TRUE(testing::JsonReader(after).ReadWhole(&object)) << after;
-    EXPECT_EQ(object["verdict"].text, "failed");
-    EXPECT_EQ(object["cause"].text, "interrupted");
+    ExpectStoppedAfterTrace(child.out.substr(end + ending.size()), json);
   }
   {
     CliChild child({"--board", "sim:prom", "--trace", "/dev/stdout", "program", bit},
@@ -213,19 +218,12 @@ TEST_F(CliStopTest, ASignalStopsTheReadBackBetweenExchanges) {
     size_t writeLine = child.out.rfind('\n', readLine - 1);
     ASSERT_NE(writeLine, std::string::npos);
     EXPECT_EQ(child.out.substr(writeLine + 1, readLine - writeLine - 1), disable);
-    EXPECT_EQ(child.out.compare(readLine + 1, 8, "read " + std::to_string(bytes.size()) + " "), 0);
+    const std::string read = "read " + std::to_string(bytes.size()) + " ";
+    EXPECT_EQ(child.out.compare(readLine + 1, read.size(), read), 0);
     // Its phase began and never reached its end.
     EXPECT_NE(child.err.find("read-back 0%"), std::string::npos) << child.err;
     EXPECT_EQ(child.err.find("read-back 100%"), std::string::npos) << child.err;
-    std::string after = child.out.substr(end + ending.size());
-    if (!verify) {
-      EXPECT_EQ(after, "");
-      continue;
-    }
-    testing::JsonValue object;
-    ASSERT_TRUE(testing::JsonReader(after).ReadWhole(&object)) << after;
-    EXPECT_EQ(object["verdict"].text, "failed");
-    EXPECT_EQ(object["cause"].text, "interrupted");
+    ExpectStoppedAfterTrace(child.out.substr(end + ending.size()), verify);
   }
 }
 
