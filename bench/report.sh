@@ -179,8 +179,8 @@ mkdir -p "$(dirname "$OUT")"
   echo
   echo "Before the read-back streamed, each 124-byte slice was a write and a read of its own:"
   echo "a full read took 35,331 writes and 35,331 reads, 80.37 s on this model (35,334 writes,"
-  echo "70,666 reads and 115 s on an independent model of the cable that also counts a status"
-  echo "query before each read)."
+  echo "70,666 reads and 115 s on an independent model of the cable, which counted two reads"
+  echo "for each slice)."
   echo
   echo "## Synchronous exchanges"
   echo
