@@ -4,8 +4,10 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <vector>
 
 #include "link/vectors.h"
+#include "procedures/fpga_status.h"
 #include "procedures/identify.h"
 #include "tools/make_bitstream.h"
 
@@ -66,21 +68,19 @@ std::string BenchFilePath(BenchFile which) {
   return path.string();
 }
 
-int ClearedFpgaNullAdapter::Purge(AdapterHandle handle, uint32_t mask) {
-  if (mask & PURGE_RX) sample_ = 0;
-  return NullAdapter::Purge(handle, mask);
-}
-
-int ClearedFpgaNullAdapter::Read(AdapterHandle handle, uint8_t* buffer, uint32_t count,
-                                 uint32_t* read) {
-  // Capture bit i shows in sample 9 + 2i of a status scan: 1, 0, 0, 0, INIT 1, DONE 0.
+int ClearedFpgaNullAdapter::Exchange(AdapterHandle handle, const uint8_t* data, uint32_t count,
+                                     uint8_t* samples, uint32_t boundMs, uint32_t* written,
+                                     uint32_t* read) {
+  // The capture's bits: 1, 0, 0, 0, INIT 1, DONE 0.
   constexpr uint8_t CLEARED_CAPTURE = 0x11;
-  int status = NullAdapter::Read(handle, buffer, count, read);
-  for (uint32_t i = 0; read && i < *read; ++i, ++sample_) {
-    uint32_t bit = (sample_ - 9) / 2;
-    if (sample_ >= 9 && (sample_ - 9) % 2 == 0 && bit < 6 && !((CLEARED_CAPTURE >> bit) & 1)) {
-      buffer[i] = static_cast<uint8_t>(buffer[i] & ~PIN_TDO);
-    }
+  int status = NullAdapter::Exchange(handle, data, count, samples, boundMs, written, read);
+  std::vector<PinVector> scan;
+  ScanPlace place = AppendStatusScan(&scan, FpgaChain::Alone, 0);
+  size_t start = 2 * scan.size();
+  if (samples == nullptr || *read < start) return status;
+  for (size_t bit = 0; bit < place.registerBits; ++bit) {
+    size_t at = *read - start + place.firstSample + 2 * bit;
+    if (!((CLEARED_CAPTURE >> bit) & 1)) samples[at] = static_cast<uint8_t>(samples[at] & ~PIN_TDO);
   }
   return status;
 }

@@ -23,16 +23,13 @@ class SilentHost : public DialogHost {
   const char* lastMessage = nullptr;  // the verdict, to tell a run that went wrong
 };
 
-// The discarding adapter with one answer from a device: the samples after each receive
-// purge read as a cleared FPGA's instruction capture (INIT high, DONE low), so the clear
-// before a load passes and the figures are the load's own.
+// The discarding adapter with one answer from a device: an exchange's samples end as a
+// status scan of a cleared FPGA alone reads (INIT high, DONE low), so the clear before a
+// load passes and the figures are the load's own.
 class ClearedFpgaNullAdapter : public NullAdapter {
  public:
-  int Purge(AdapterHandle handle, uint32_t mask) override;
-  int Read(AdapterHandle handle, uint8_t* buffer, uint32_t count, uint32_t* read) override;
-
- private:
-  uint32_t sample_ = 0;  // samples handed out since the last purge
+  int Exchange(AdapterHandle handle, const uint8_t* data, uint32_t count, uint8_t* samples,
+               uint32_t boundMs, uint32_t* written, uint32_t* read) override;
 };
 
 // The full PROM: 512 blocks of 512 bytes.

@@ -42,6 +42,10 @@ void RunOnNullAdapter(benchmark::State& state, BenchFile which, DownloadFn downl
       state.SkipWithError("the file was refused");
       return;
     }
+    if (app.report.fpga == FpgaCheck::InitNeverHigh || app.report.fpga == FpgaCheck::NoSamples) {
+      state.SkipWithError("the clear before the load did not pass");
+      return;
+    }
   }
   Report(state, adapter.BytesAccepted() - before, which);
 }

@@ -5,10 +5,14 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "link/jtag_scan.h"
+#include "link/vectors.h"
+#include "procedures/prom_readback.h"
 #include "tests/support/cli_process.h"
 #include "tests/support/json_value.h"
 #include "tests/support/scratch_dir.h"
@@ -33,6 +37,19 @@ class CliStopTest : public ::testing::Test {
     std::string path = dir.Path(name);
     EXPECT_TRUE(WriteBitFile(path.c_str(), options));
     return path;
+  }
+
+  // What a stopped run writes after its trace (on the same standard output): nothing, or
+  // with --json the one object, failed with the cause interrupted.
+  static void ExpectStoppedAfterTrace(const std::string& after, bool json) {
+    if (!json) {
+      EXPECT_EQ(after, "");
+      return;
+    }
+    testing::JsonValue object;
+    ASSERT_TRUE(testing::JsonReader(after).ReadWhole(&object)) << after;
+    EXPECT_EQ(object["verdict"].text, "failed");
+    EXPECT_EQ(object["cause"].text, "interrupted");
   }
 
   void ExpectNoTemporaryFile() const {
@@ -135,16 +152,8 @@ TEST_F(CliStopTest, ASignalStopsTheDownloadBetweenBlocks) {
     const std::string ending = "\nwrite FF\nclose\n";
     size_t end = child.out.rfind(ending);
     ASSERT_NE(end, std::string::npos) << json;
-    std::string after = child.out.substr(end + ending.size());
     EXPECT_NE(child.err.find("torvane-cli: interrupted"), std::string::npos) << child.err;
-    if (!json) {
-      EXPECT_EQ(after, "");
-      continue;
-    }
-    testing::JsonValue object;
-    ASSERT_TRUE(testing::JsonReader(after).ReadWhole(&object)) << after;
-    EXPECT_EQ(object["verdict"].text, "failed");
-    EXPECT_EQ(object["cause"].text, "interrupted");
+    ExpectStoppedAfterTrace(child.out.substr(end + ending.size()), json);
   }
   {
     CliChild child({"--board", "sim:prom", "--trace", "/dev/stdout", "program", bit},
@@ -156,6 +165,65 @@ TEST_F(CliStopTest, ASignalStopsTheDownloadBetweenBlocks) {
     int code = child.Finish();
     EXPECT_TRUE(code == 128 + SIGINT || code == 128 + SIGTERM) << code;
     EXPECT_EQ(child.out.find("DOWNLOAD"), std::string::npos);
+  }
+}
+
+// The trace shows an exchange of the read-back come back: a read of more than a block.
+bool ReadBackUnderWay(const std::string& trace) {
+  size_t start = 0;
+  for (size_t end; (end = trace.find('\n', start)) != std::string::npos; start = end + 1) {
+    if (trace.compare(start, 5, "read ") == 0 && end - start > 4 * 8192) return true;
+  }
+  return false;
+}
+
+// SIGINT or SIGTERM once the trace shows the read-back streaming: `read` and `verify` stop
+// between two exchanges, take the PROM out of programming mode with its time, release
+// the lines and close, and write no file; they end failed with the cause interrupted.
+TEST_F(CliStopTest, ASignalStopsTheReadBackBetweenExchanges) {
+  const std::string bit = Design("v.bit", 100);
+  const std::string image = dir.Path("prom.bin");
+  std::vector<PinVector> scan;
+  AppendIrScan(&scan, TapStart::RunTestIdle, PROM_SCAN_CHAIN, PROM_ISC_DISABLE);
+  std::vector<uint8_t> bytes(2 * scan.size());
+  ExpandInto(scan.data(), scan.size(), bytes.data());
+  std::string disable = "write ";
+  for (uint8_t byte : bytes) {
+    char hex[3];
+    std::snprintf(hex, sizeof hex, "%02X", byte);
+    disable += hex;
+  }
+  for (bool verify : {false, true}) {
+    SCOPED_TRACE(verify ? "verify" : "read");
+    std::vector<std::string> arguments = {"--board", "sim:prom", "--trace", "/dev/stdout"};
+    if (verify) {
+      arguments.insert(arguments.begin(), "--json");
+      arguments.insert(arguments.end(), {"verify", bit});
+    } else {
+      arguments.insert(arguments.end(), {"read", image});
+    }
+    CliChild child(arguments, dir.Path("err.txt"));
+    ASSERT_TRUE(child.ReadUntil(ReadBackUnderWay));
+    const int number = verify ? SIGTERM : SIGINT;
+    child.Signal(number);
+    EXPECT_EQ(child.Finish(), 128 + number) << child.err;
+    EXPECT_NE(child.err.find("torvane-cli: interrupted"), std::string::npos) << child.err;
+    EXPECT_FALSE(std::filesystem::exists(image));
+    ExpectNoTemporaryFile();
+    // ISC_DISABLE and what it shifted out, its time, the lines released, the cable closed.
+    const std::string ending = "\nsleep 110\nwrite FF\nclose\n";
+    size_t end = child.out.rfind(ending);
+    ASSERT_NE(end, std::string::npos);
+    size_t readLine = child.out.rfind('\n', end - 1);
+    size_t writeLine = child.out.rfind('\n', readLine - 1);
+    ASSERT_NE(writeLine, std::string::npos);
+    EXPECT_EQ(child.out.substr(writeLine + 1, readLine - writeLine - 1), disable);
+    const std::string read = "read " + std::to_string(bytes.size()) + " ";
+    EXPECT_EQ(child.out.compare(readLine + 1, read.size(), read), 0);
+    // Its phase began and never reached its end.
+    EXPECT_NE(child.err.find("read-back 0%"), std::string::npos) << child.err;
+    EXPECT_EQ(child.err.find("read-back 100%"), std::string::npos) << child.err;
+    ExpectStoppedAfterTrace(child.out.substr(end + ending.size()), verify);
   }
 }
 

@@ -112,6 +112,7 @@ RunVerdict RunRead(CommandRun& run) {
     }
     return RunVerdict::Complete;
   }
+  if (saved == SaveResult::Interrupted) return Explain(DownloadResult::Interrupted, run);
   run.report.Fail(error);
   if (saved == SaveResult::WriteFailed) return RunVerdict::Refused;
   return Explain(DownloadResult::Failed, run);

@@ -31,9 +31,10 @@ SaveResult SavePromImage(AppState& state, DialogHost& host, const std::string& p
   OutputFile out;
   if (!out.Open(path, "PROM image", error)) return SaveResult::WriteFailed;
   std::vector<uint8_t> image;
-  if (!ReadProm(state, host, &image)) {
+  DownloadResult read = ReadProm(state, host, &image);
+  if (read != DownloadResult::Complete) {
     *error = "the PROM could not be read: nothing was written to '" + path + "'";
-    return SaveResult::ReadFailed;
+    return read == DownloadResult::Interrupted ? SaveResult::Interrupted : SaveResult::ReadFailed;
   }
   // The PROM holds the data in the .bit's order, which is what the PROM file form takes.
   const std::string bytes = AsksForPromFile(path)

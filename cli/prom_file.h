@@ -11,7 +11,7 @@
 
 namespace torvane::cli {
 
-enum class SaveResult { Saved, ReadFailed, WriteFailed };
+enum class SaveResult { Saved, ReadFailed, Interrupted, WriteFailed };
 
 // Reads the whole PROM and saves it to `path`.
 SaveResult SavePromImage(AppState& state, DialogHost& host, const std::string& path,

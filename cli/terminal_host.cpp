@@ -23,12 +23,12 @@ void TerminalHost::SetProgressRange(uint32_t minimum, uint32_t maximum) {
   phase_ = "progress";
 }
 
-void TerminalHost::SetReadBackProgress(uint32_t blocks, uint32_t total) {
+void TerminalHost::SetReadBackProgress(uint32_t done, uint32_t total) {
   if (std::strcmp(phase_, "read-back") != 0) {
     SetProgressRange(0, total);
     phase_ = "read-back";
   }
-  SetProgressPos(blocks);
+  SetProgressPos(done);
 }
 
 void TerminalHost::SetProgressPos(uint32_t position) {

@@ -24,7 +24,7 @@ class TerminalHost : public DialogHost {
   void ShowError(MessageOwner owner, const char* text) override;
   void ShowVerdict(DownloadResult result) override;
   // The read-back as a phase of its own, after the download's bar.
-  void SetReadBackProgress(uint32_t blocks, uint32_t total) override;
+  void SetReadBackProgress(uint32_t done, uint32_t total) override;
 
   // Ends a drawn progress bar with a newline, so later output starts on its own line.
   void FinishProgress();

@@ -43,10 +43,12 @@ inline std::string WriteInput(const uint8_t* data, size_t size) {
   return WriteScratch("input.bit", data, size);
 }
 
-// A board of this kind, identified, with `path` selected when it fits the path buffer.
+// A board of this kind, plugged in anew (Board::Replug) and identified, with `path`
+// selected when it fits the path buffer. The process keeps one board of each kind: a new
+// board's flash costs more to make than a whole run on it.
 struct Session {
   explicit Session(sim::BoardKind kind, const std::string& path = std::string());
-  std::unique_ptr<sim::Board> board;
+  sim::Board* board;
   AppState state;
   CountingHost host;
 };

@@ -97,22 +97,4 @@ int LinkExchange(AdapterLink& link, const uint8_t* data, uint32_t count, uint8_t
   return status;
 }
 
-uint32_t LinkReadSamples(AdapterLink& link, uint8_t* out, uint32_t count, uint32_t boundMs) {
-  uint32_t got = 0;
-  uint32_t waited = 0;
-  while (got < count) {
-    if (LinkGetStatus(link) != ADAPTER_OK) break;
-    if (link.rxQueued > 0) {
-      uint32_t wanted = count - got < link.rxQueued ? count - got : link.rxQueued;
-      if (LinkRead(link, out + got, wanted) != ADAPTER_OK) break;
-      got += link.bytesRead;
-      if (link.bytesRead > 0) continue;
-    }
-    if (waited >= boundMs) break;
-    LinkWait(link, 1);
-    ++waited;
-  }
-  return got;
-}
-
 }  // namespace torvane

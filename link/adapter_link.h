@@ -54,8 +54,4 @@ void LinkWait(AdapterLink& link, uint32_t milliseconds);
 int LinkExchange(AdapterLink& link, const uint8_t* data, uint32_t count, uint8_t* samples,
                  uint32_t boundMs);
 
-// Reads `count` samples into `out`, waiting 1 ms at a time while fewer have arrived, for
-// at most `boundMs`; stops early when the driver reports an error. Returns how many came.
-uint32_t LinkReadSamples(AdapterLink& link, uint8_t* out, uint32_t count, uint32_t boundMs);
-
 }  // namespace torvane

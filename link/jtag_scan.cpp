@@ -30,13 +30,18 @@ template <typename BitFn>
 ScanPlace Shift(std::vector<PinVector>* out, size_t count, size_t padBits, size_t registerBits,
                 BitFn bit, PinVector held) {
   ScanPlace place{2 * out->size() + 1, padBits, registerBits};
-  for (size_t i = 0; i < count; ++i) {
-    out->push_back(static_cast<PinVector>((bit(i) ? PIN_TDI : 0) |
-                                          (i + 1 == count ? PIN_TMS : 0) | held));
+  for (size_t i = 0; i + 1 < count; ++i) {
+    out->push_back(static_cast<PinVector>((bit(i) ? PIN_TDI : 0) | held));
   }
-  out->push_back(static_cast<PinVector>(PIN_TMS | held));  // Update
-  out->push_back(held);                                    // Run-Test/Idle
+  AppendLeaveShift(out, bit(count - 1), held);
   return place;
+}
+
+// Select-DR-Scan to Capture-DR to Shift-DR.
+void WalkToShiftDr(std::vector<PinVector>* out, TapStart from, PinVector held) {
+  WalkToSelectDr(out, from, held);
+  out->push_back(held);  // Capture-DR
+  out->push_back(held);  // Shift-DR
 }
 
 size_t IrBits(const ScanChain& chain, size_t first, size_t end) {
@@ -74,15 +79,23 @@ ScanPlace AppendDrScan(std::vector<PinVector>* out, TapStart from, const ScanCha
   size_t before = devices ? chain.count - 1 - chain.target : 0;
   size_t after = devices && kind == DrScan::Load ? chain.target : 0;
   if (bits == 0) return ScanPlace{2 * out->size() + 1, before, 0};
-  WalkToSelectDr(out, from, held);
-  out->push_back(held);  // Capture-DR
-  out->push_back(held);  // Shift-DR
+  WalkToShiftDr(out, from, held);
   auto bit = [&](size_t i) {
     if (i < before || i >= before + bits) return false;
     size_t k = i - before;
     return k < 64 ? ((value >> k) & 1) != 0 : fill;
   };
   return Shift(out, before + bits + after, before, bits, bit, held);
+}
+
+void AppendEnterShiftDr(std::vector<PinVector>* out, TapStart from, PinVector held) {
+  WalkToShiftDr(out, from, held);
+}
+
+void AppendLeaveShift(std::vector<PinVector>* out, bool bit, PinVector held) {
+  out->push_back(static_cast<PinVector>((bit ? PIN_TDI : 0) | PIN_TMS | held));  // Exit1
+  out->push_back(static_cast<PinVector>(PIN_TMS | held));  // Update
+  out->push_back(held);                                    // Run-Test/Idle
 }
 
 void AppendIdle(std::vector<PinVector>* out, size_t clocks, PinVector held) {
@@ -107,6 +120,24 @@ uint64_t ScanBits(const ScanPlace& place, const uint8_t* samples, size_t count, 
     if (at < count && (samples[at] & PIN_TDO)) bits |= uint64_t{1} << k;
   }
   return bits;
+}
+
+void ScanRegisterBytes(const ScanPlace& place, const uint8_t* samples, uint8_t* out,
+                       size_t bytes) {
+  const uint8_t* bit = samples + place.firstSample + 2 * place.padBits;
+  for (size_t i = 0; i < bytes; ++i, bit += 16) {
+    uint8_t byte = 0;
+    for (size_t k = 0; k < 8; ++k) {
+      byte = static_cast<uint8_t>(byte << 1 | ((bit[2 * k] & PIN_TDO) != 0 ? 1 : 0));
+    }
+    out[i] = byte;
+  }
+}
+
+void EnterScanMode(AdapterLink& link) {
+  LinkSetBitMode(link, BITMODE_SYNC_BITBANG);
+  LinkSetLatencyTimer(link, LOW_LATENCY_MS);
+  LinkPurge(link, PURGE_RX);
 }
 
 int ExchangeScan(AdapterLink& link, const std::vector<PinVector>& vectors,

@@ -59,6 +59,12 @@ ScanPlace AppendIrScan(std::vector<PinVector>* out, TapStart from, const ScanCha
 ScanPlace AppendDrScan(std::vector<PinVector>* out, TapStart from, const ScanChain& chain,
                        size_t bits, uint64_t value, bool fill, DrScan kind, PinVector held = 0);
 
+// The walk into Shift-DR, left open for a stream of bits the caller shifts itself (TMS
+// low), such as configuration data.
+void AppendEnterShiftDr(std::vector<PinVector>* out, TapStart from, PinVector held = 0);
+// Ends a shift left open: `bit` shifted with TMS into Exit1; Update, Run-Test/Idle.
+void AppendLeaveShift(std::vector<PinVector>* out, bool bit, PinVector held = 0);
+
 // Clocks in Run-Test/Idle.
 void AppendIdle(std::vector<PinVector>* out, size_t clocks, PinVector held = 0);
 // Five TMS-high clocks reach Test-Logic-Reset from any state; then Run-Test/Idle.
@@ -80,6 +86,16 @@ inline uint64_t ScanRegister(const ScanPlace& place, const uint8_t* samples, siz
   return ScanBits(place, samples, count, place.padBits,
                   place.registerBits < 64 ? place.registerBits : 64);
 }
+
+// The addressed register's first 8 * `bytes` bits into `out`, each byte's first bit out in
+// its most significant bit (the order a byte's vectors shift in); the caller has checked
+// that ScanComplete holds.
+void ScanRegisterBytes(const ScanPlace& place, const uint8_t* samples, uint8_t* out,
+                       size_t bytes);
+
+// What every scan runs in: synchronous bit-bang, the latency timer low so that a partial
+// packet of samples comes at once, and no samples left from before.
+void EnterScanMode(AdapterLink& link);
 
 // Expands `vectors` and streams them through the link (LinkExchange), their 2 samples per
 // vector into `samples`, resized to hold them; returns the exchange's status.

@@ -1,9 +1,9 @@
 #include "procedures/chain_scan.h"
 
 #include <algorithm>
-#include <memory>
+#include <vector>
 
-#include "link/vectors.h"
+#include "link/jtag_scan.h"
 
 namespace torvane {
 
@@ -11,10 +11,6 @@ namespace {
 
 // One code per device and the ones that end the chain.
 constexpr size_t SCAN_BITS = 32 * (MAX_CHAIN_DEVICES + 1);
-// Five TMS-high clocks, Run-Test/Idle, Select-DR-Scan, Capture-DR, Shift-DR.
-constexpr size_t WALK_TO_SHIFT_DR = 9;
-// Then the shift itself (its last bit into Exit1-DR), Update-DR and Run-Test/Idle.
-constexpr size_t SCAN_VECTORS = WALK_TO_SHIFT_DR + SCAN_BITS + 2;
 
 uint32_t Word(const bool* bits, size_t at) {
   uint32_t word = 0;
@@ -50,37 +46,16 @@ ChainListing DecodeChain(const bool* bits, size_t count) {
 }
 
 ChainListing ReadChain(AdapterLink& link) {
-  LinkSetBitMode(link, BITMODE_SYNC_BITBANG);
-  LinkSetLatencyTimer(link, LOW_LATENCY_MS);
-  PinVector scan[SCAN_VECTORS];
-  size_t n = 0;
-  for (int i = 0; i < 5; ++i) scan[n++] = PIN_TMS;
-  scan[n++] = 0;
-  scan[n++] = PIN_TMS;
-  scan[n++] = 0;
-  scan[n++] = 0;
-  // Ones shifted in: what comes out after the last device reads 0xFFFFFFFF.
-  for (size_t i = 0; i < SCAN_BITS; ++i) {
-    scan[n++] = static_cast<PinVector>(PIN_TDI | (i == SCAN_BITS - 1 ? PIN_TMS : 0));
-  }
-  scan[n++] = PIN_TMS;  // Update-DR
-  scan[n++] = 0;        // Run-Test/Idle
-
-  const uint32_t wanted = static_cast<uint32_t>(2 * n);
-  std::unique_ptr<uint8_t[]> samples(new uint8_t[wanted]());
-  uint32_t got = 0;
-  LinkPurge(link, PURGE_RX);
-  if (SendVectors(link, scan, n) == ADAPTER_OK) {
-    got = LinkReadSamples(link, samples.get(), wanted, READ_BOUND_MS);
-  }
-  LinkPurge(link, PURGE_RX);
-  if (got < wanted) return ChainListing{};
-  // TDO shows bit i just after the falling edge of the vector before the one that
-  // shifts it out: the vector that entered Shift-DR presents bit 0.
+  EnterScanMode(link);
+  // The chain's make-up is what the scan finds out: one register of unknown length,
+  // ones shifted in behind the codes.
+  std::vector<PinVector> scan;
+  ScanPlace place = AppendDrScan(&scan, TapStart::Unknown, ScanChain{{}, 0, 0}, SCAN_BITS, ~0ull,
+                                 /*fill=*/true, DrScan::Capture);
+  std::vector<uint8_t> samples;
+  if (ExchangeScan(link, scan, &samples, READ_BOUND_MS) != ADAPTER_OK) return ChainListing{};
   bool bits[SCAN_BITS];
-  for (size_t i = 0; i < SCAN_BITS; ++i) {
-    bits[i] = (samples[2 * (WALK_TO_SHIFT_DR + i) + 1] & PIN_TDO) != 0;
-  }
+  for (size_t i = 0; i < SCAN_BITS; ++i) bits[i] = RegisterBit(place, samples.data(), i);
   return DecodeChain(bits, SCAN_BITS);
 }
 

@@ -32,9 +32,11 @@ class DialogHost {
   // The verdict of a download (Complete or Failed): a modal box owned by the dialog,
   // captioned VERDICT_CAPTION, with VerdictText and VerdictIcon; returns once dismissed.
   virtual void ShowVerdict(DownloadResult result) = 0;
-  // The PROM read back block by block, after the bar has reached its end: a phase of its
-  // own, which the dialogs and the terminal show on a bar that runs again from the start.
-  virtual void SetReadBackProgress(uint32_t /*blocks*/, uint32_t /*total*/) {}
+  // The check after a PROM download, or a read-back on its own, as a phase of its own
+  // after the download's bar: `done` of `total` steps (the check's DONE polls, then each
+  // block read back), from (0, total) at its start; (total, total) when it ran to its
+  // end, earlier when a failure or a stop cut it short.
+  virtual void SetReadBackProgress(uint32_t /*done*/, uint32_t /*total*/) {}
 };
 
 // The information icon for a complete download, the error icon for any other.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "link/jtag_scan.h"
 #include "link/vectors.h"
 #include "procedures/fpga_status.h"
 #include "procedures/load_file.h"
@@ -29,30 +30,26 @@ constexpr PinVector VEC_JSTART[41] = {
     0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
     0x08, 0x08, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x01};
 
-// The same two tables for the FPGA behind the PROM: 14-bit instruction scans with the
-// PROM's BYPASS (all ones) shifted first, and the PROM's one-bit bypass register in every
-// data scan, so each data scan is one bit longer. Built from the tables above.
-constexpr size_t BEHIND_PROM_PREAMBLE = TableSize(VEC_CFG_IN) + PROM_IR_LENGTH;
-constexpr size_t BEHIND_PROM_STARTUP = TableSize(VEC_JSTART) + PROM_IR_LENGTH + 2;
+// Behind the PROM the same two steps are scans through the PROM's BYPASS: CFG_IN from any
+// state and into Shift-DR for the data; after it a last 0 bit, JSTART, and the clocks the
+// table above gives after JSTART (its Shift-DR ones among them), here all in
+// Run-Test/Idle, where start-up counts them; the final one raises D0.
+constexpr size_t STARTUP_CLOCKS = 28;
 
-size_t BuildBehindPromPreamble(PinVector out[BEHIND_PROM_PREAMBLE]) {
-  // Reset, Idle and the walk to Shift-IR; the PROM's ones, then the FPGA's CFG_IN and on.
-  size_t n = 0;
-  for (size_t i = 0; i < 10; ++i) out[n++] = VEC_CFG_IN[i];
-  for (int i = 0; i < PROM_IR_LENGTH; ++i) out[n++] = PIN_TDI;
-  for (size_t i = 10; i < TableSize(VEC_CFG_IN); ++i) out[n++] = VEC_CFG_IN[i];
-  return n;
+std::vector<PinVector> BehindPromPreamble() {
+  std::vector<PinVector> scan;
+  AppendIrScan(&scan, TapStart::Unknown, FpgaScanChain(FpgaChain::BehindProm), FPGA_CFG_IN);
+  AppendEnterShiftDr(&scan, TapStart::RunTestIdle);
+  return scan;
 }
 
-size_t BuildBehindPromStartup(PinVector out[BEHIND_PROM_STARTUP]) {
-  size_t n = 0;
-  out[n++] = 0;  // the PROM's bypass bit, after the file's data
-  for (size_t i = 0; i < 6; ++i) out[n++] = VEC_JSTART[i];
-  for (int i = 0; i < PROM_IR_LENGTH; ++i) out[n++] = PIN_TDI;
-  for (size_t i = 6; i < 16; ++i) out[n++] = VEC_JSTART[i];
-  out[n++] = 0;  // the JSTART data scan, one bit longer for the PROM's bypass register
-  for (size_t i = 16; i < TableSize(VEC_JSTART); ++i) out[n++] = VEC_JSTART[i];
-  return n;
+std::vector<PinVector> BehindPromStartup() {
+  std::vector<PinVector> scan;
+  AppendLeaveShift(&scan, false);
+  AppendIrScan(&scan, TapStart::RunTestIdle, FpgaScanChain(FpgaChain::BehindProm), FPGA_JSTART);
+  AppendIdle(&scan, STARTUP_CLOCKS - 1);
+  AppendIdle(&scan, 1, 0x01);
+  return scan;
 }
 
 }  // namespace
@@ -87,13 +84,15 @@ DownloadResult DownloadFpgaFrom(AppState& state, DialogHost& host, const BitFile
   LinkSetBaudRate(link, DOWNLOAD_BAUD_RATE);
   LinkSetBitMode(link, BITMODE_ASYNC_BITBANG);
 
-  PinVector preamble[BEHIND_PROM_PREAMBLE];
-  PinVector startup[BEHIND_PROM_STARTUP];
+  std::vector<PinVector> preamble;
+  std::vector<PinVector> startup;
   VectorTable preambleTable = FPGA_PREAMBLE;
   VectorTable startupTable = FPGA_STARTUP;
   if (chain == FpgaChain::BehindProm) {
-    preambleTable = VectorTable{preamble, BuildBehindPromPreamble(preamble)};
-    startupTable = VectorTable{startup, BuildBehindPromStartup(startup)};
+    preamble = BehindPromPreamble();
+    startup = BehindPromStartup();
+    preambleTable = VectorTable{preamble.data(), preamble.size()};
+    startupTable = VectorTable{startup.data(), startup.size()};
   }
   bool preambleSent = SendVectors(link, preambleTable) == ADAPTER_OK;
   if (preambleSent) {

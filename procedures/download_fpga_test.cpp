@@ -93,8 +93,8 @@ TEST_F(FpgaDownload, ConfiguresTheFpgaBehindThePromAndLeavesThePromAlone) {
               DownloadResult::Complete);
 
     const sim::Fpga& fpga = *board_->fpga();
-    // The data, the PROM's bypass bit, then the exit bit: the two zeros trail the design.
-    ASSERT_EQ(fpga.configBitCount(), 8 * size + 2);
+    // Every data bit in file order, then the exit bit's 0.
+    ASSERT_EQ(fpga.configBitCount(), 8 * size + 1);
     EXPECT_EQ(CollectedBytes(fpga, size), DataSection(size));
     EXPECT_TRUE(fpga.done());
     EXPECT_EQ(state_.report.fpga, FpgaCheck::Configured);
@@ -240,24 +240,29 @@ TEST(DoneCapture, OnlyACaptureStartingOneZeroIsBelieved) {
     }
     return s;
   };
-  auto decode = [](FpgaChain chain, const std::vector<uint8_t>& s) {
-    return DecodeStatusCapture(chain, s.data(), s.size());
+  auto decode = [](FpgaChain chain, const std::vector<uint8_t>& s, size_t count) {
+    std::vector<PinVector> scan;
+    ScanPlace place = AppendStatusScan(&scan, chain, 0x01);
+    return DecodeStatusCapture(place, s.data(), count);
+  };
+  auto whole = [&](FpgaChain chain, const std::vector<uint8_t>& s) {
+    return decode(chain, s, s.size());
   };
   std::vector<uint8_t> done = samples(0x31, 6);
-  DoneCheck check = decode(FpgaChain::Alone, done);
+  DoneCheck check = whole(FpgaChain::Alone, done);
   EXPECT_TRUE(check.believable);
   EXPECT_TRUE(check.done);
   EXPECT_TRUE(check.init);
-  EXPECT_FALSE(decode(FpgaChain::Alone, samples(0x11, 6)).done);
-  EXPECT_FALSE(decode(FpgaChain::Alone, samples(0x3F, 6)).believable);
-  EXPECT_FALSE(decode(FpgaChain::Alone, samples(0x3F, 6)).done);
-  EXPECT_FALSE(decode(FpgaChain::Alone, samples(0x00, 6)).believable);
+  EXPECT_FALSE(whole(FpgaChain::Alone, samples(0x11, 6)).done);
+  EXPECT_FALSE(whole(FpgaChain::Alone, samples(0x3F, 6)).believable);
+  EXPECT_FALSE(whole(FpgaChain::Alone, samples(0x3F, 6)).done);
+  EXPECT_FALSE(whole(FpgaChain::Alone, samples(0x00, 6)).believable);
   // Samples that never arrived are not a capture.
-  EXPECT_FALSE(DecodeStatusCapture(FpgaChain::Alone, done.data(), 15).believable);
+  EXPECT_FALSE(decode(FpgaChain::Alone, done, 15).believable);
 
-  EXPECT_TRUE(decode(FpgaChain::BehindProm, samples(0x31u << 8 | 0x01, 14)).done);
+  EXPECT_TRUE(whole(FpgaChain::BehindProm, samples(0x31u << 8 | 0x01, 14)).done);
   // The FPGA's bits are right but the PROM's are not: neither is believed.
-  EXPECT_FALSE(decode(FpgaChain::BehindProm, samples(0x31u << 8 | 0xFF, 14)).believable);
+  EXPECT_FALSE(whole(FpgaChain::BehindProm, samples(0x31u << 8 | 0xFF, 14)).believable);
 }
 
 TEST(StatusMessages, TheVerdictRowsAndTheTableSize) {

@@ -204,16 +204,17 @@ TEST_F(FpgaClear, ASlowLatencyTimerInTheDriverStillGivesAGoodLoadComplete) {
 
   // The status scan read as one fixed wait would read it: 60 ms loses it, 1 ms does not.
   AdapterLink& link = state_.link;
-  PinVector scan[MAX_IR_SCAN];
-  size_t n = BuildIrScan(FpgaChain::Alone, FPGA_BYPASS, 0x01, false, scan);
+  std::vector<PinVector> scan;
+  ScanPlace place = AppendStatusScan(&scan, FpgaChain::Alone, 0x01);
   auto afterOneWait = [&](uint8_t latency) {
     LinkSetLatencyTimer(link, latency);
     LinkPurge(link, PURGE_RX);
-    SendVectors(link, scan, n);
+    SendVectors(link, scan.data(), scan.size());
     LinkWait(link, SETTLE_MS);
-    uint8_t samples[2 * MAX_IR_SCAN] = {};
-    uint32_t got = LinkReadSamples(link, samples, static_cast<uint32_t>(2 * n), 0);
-    return DecodeStatusCapture(FpgaChain::Alone, samples, got);
+    LinkGetStatus(link);
+    std::vector<uint8_t> samples(2 * scan.size());
+    LinkRead(link, samples.data(), std::min<uint32_t>(link.rxQueued, samples.size()));
+    return DecodeStatusCapture(place, samples.data(), link.bytesRead);
   };
   EXPECT_FALSE(afterOneWait(60).believable);
   EXPECT_TRUE(afterOneWait(LOW_LATENCY_MS).done);

@@ -6,9 +6,10 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "link/adapter_link.h"
-#include "link/vectors.h"
+#include "link/jtag_scan.h"
 #include "procedures/app_state.h"
 #include "procedures/parts.h"
 
@@ -19,14 +20,16 @@ enum class FpgaChain : int {
   BehindProm,  // 14 bits: the PROM's 8 nearest TDO, then the FPGA's 6
 };
 
+constexpr uint8_t FPGA_CFG_IN = 0x05;
 constexpr uint8_t FPGA_JPROGRAM = 0x0B;
+constexpr uint8_t FPGA_JSTART = 0x0C;
 constexpr uint8_t FPGA_BYPASS = 0x3F;
 // INIT gets this long to rise after JPROGRAM, polled every CLEAR_POLL_MS.
 constexpr uint32_t CLEAR_BOUND_MS = 1000;
 constexpr uint32_t CLEAR_POLL_MS = 5;
-// The longest scan: five resets and Idle, the walk to Shift-IR, both instruction
-// registers, Update-IR and Idle.
-constexpr size_t MAX_IR_SCAN = 6 + 4 + PROM_IR_LENGTH + FPGA_IR_LENGTH + 2;
+
+// The chain as a scan of the FPGA sees it.
+ScanChain FpgaScanChain(FpgaChain chain);
 
 // What the FPGA's instruction capture said about its configuration.
 struct DoneCheck {
@@ -36,19 +39,21 @@ struct DoneCheck {
   uint8_t capture;  // the six captured bits, first out in bit 0
 };
 
-// One instruction scan ending in Run-Test/Idle, every vector ORed with `aux`: from
-// Test-Logic-Reset when `fromReset` (five TMS-high clocks first), else from Run-Test/Idle.
-// The PROM, if any, is given BYPASS (all ones). Returns the number of vectors.
-size_t BuildIrScan(FpgaChain chain, uint8_t fpgaInstruction, PinVector aux, bool fromReset,
-                   PinVector out[MAX_IR_SCAN]);
+// The BYPASS scan from Run-Test/Idle that reads the FPGA's status, every vector ORed with
+// `held`; back in Run-Test/Idle.
+ScanPlace AppendStatusScan(std::vector<PinVector>* out, FpgaChain chain, PinVector held);
 
-// The FPGA's capture from the synchronous samples of a BYPASS scan from Run-Test/Idle.
-// Believed only when every captured bit arrived and each device's capture begins 1, 0.
-DoneCheck DecodeStatusCapture(FpgaChain chain, const uint8_t* samples, size_t count);
+// The FPGA's capture from the samples of the scan at `place`. Believed only when every
+// captured bit arrived and each device's capture begins 1, 0.
+DoneCheck DecodeStatusCapture(const ScanPlace& place, const uint8_t* samples, size_t count);
 
-// Sets synchronous mode and the low latency timer, scans BYPASS from Run-Test/Idle and
-// waits (bounded) for its samples.
-DoneCheck ReadFpgaStatus(AdapterLink& link, FpgaChain chain, PinVector aux);
+// Sets scan mode (EnterScanMode), scans BYPASS from Run-Test/Idle and reads the capture.
+DoneCheck ReadFpgaStatus(AdapterLink& link, FpgaChain chain, PinVector held);
+
+// Streams `scan`, which ends with a status scan at `place`, and reads the capture; an
+// exchange that fails gives a capture that is not believed.
+DoneCheck ExchangeStatus(AdapterLink& link, const std::vector<PinVector>& scan,
+                         const ScanPlace& place);
 
 // Clears the FPGA before a load, from any TAP state: JPROGRAM, then BYPASS scans until
 // INIT reads high (bounded), when DONE must read 0. Leaves the TAP in Run-Test/Idle.

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <fstream>
 #include <string>
 
@@ -118,7 +119,7 @@ TEST_F(PromCheck, EachPromTakesWhatItHoldsInItsOwnBlocks) {
               blocks);
     EXPECT_EQ(Verify(), DownloadResult::Complete);
     std::vector<uint8_t> image;
-    ASSERT_TRUE(ReadProm(state_, host_, &image));
+    ASSERT_EQ(ReadProm(state_, host_, &image), DownloadResult::Complete);
     EXPECT_EQ(image, held);
   }
   EXPECT_GT(PartDataSize(BitPart::Xc3s1000), PromCapacity(*FindPart(IDCODE_PROM_XCF02S)));
@@ -153,9 +154,18 @@ TEST_F(PromCheck, WithoutTheBootTheReadBackDecides) {
   uint32_t blocks =
       static_cast<uint32_t>(PartDataSize(BitPart::Xc3s200) / prom().blockBytes() + 1);
   EXPECT_EQ(prom().reads(), blocks);
-  EXPECT_EQ(host_.positions.back(), 99u);  // the bar stays where the download left it
-  EXPECT_EQ(host_.readBack.back(), std::make_pair(blocks, blocks));
-  EXPECT_LE(board_->maxUnreadSamples(), 128u);  // the chip never stalls
+  EXPECT_EQ(host_.positions.back(), 99u);  // the download's bar ends where it always did
+  // The check is a phase of its own from its start: the DONE polls, then every block read
+  // back, never a step back, to its end.
+  ASSERT_FALSE(host_.readBack.empty());
+  const uint32_t total = host_.readBack.front().second;
+  EXPECT_EQ(host_.readBack.front().first, 0u);
+  EXPECT_GT(total, blocks);
+  for (size_t i = 1; i < host_.readBack.size(); ++i) {
+    EXPECT_EQ(host_.readBack[i].second, total);
+    EXPECT_GE(host_.readBack[i].first, host_.readBack[i - 1].first);
+  }
+  EXPECT_EQ(host_.readBack.back().first, total);
   EXPECT_FALSE(prom().iscMode());
 
   // A design for the other part: the FPGA refuses it, the PROM still holds it.
@@ -193,24 +203,31 @@ TEST_F(PromCheck, TheTrafficUntilTheVerdictIsAsItWasBeforeTheCheck) {
   EXPECT_EQ(std::vector<std::string>(now.begin(), now.begin() + before.size()), before);
 }
 
-TEST_F(PromCheck, VerifyAndReadOnGoodAndBadProms) {
-  Download(BoardKind::PromJtagMode, BitPart::Xc3s200);
-  ASSERT_EQ(result_, DownloadResult::Complete);
+// A random image that fills the PROM: read gives it back bit for bit and in order, and
+// verify finds it equal; with one bit flipped verify names the block it is in. Neither
+// erases nor programs anything.
+TEST_F(PromCheck, ReadAndVerifyARandomImage) {
+  Connect(BoardKind::PromJtagMode);
+  const size_t capacity = prom().memory().size();
+  SelectRawFile(capacity, 11);
+  ASSERT_EQ(DownloadProm(state_, host_), DownloadResult::Complete);
   std::vector<uint8_t> image;
-  ASSERT_TRUE(ReadProm(state_, host_, &image));
-  EXPECT_EQ(image, prom().memory());  // every block, bit for bit and in order
+  ASSERT_EQ(ReadProm(state_, host_, &image), DownloadResult::Complete);
+  EXPECT_TRUE(image == DataSection(capacity)) << "the PROM read back is not the image";
+  EXPECT_EQ(host_.readBack.back(), std::make_pair(prom().blockCount(), prom().blockCount()));
   EXPECT_EQ(Verify(), DownloadResult::Complete);
 
-  // Another design differs from its first block on; verifying writes nothing.
   uint32_t erases = prom().erases();
   size_t programs = prom().programmedAddresses().size();
-  BitstreamOptions other;
-  other.seed = 9;
-  other.designName = "other";
-  SelectFile(other);
+  const size_t block = 300;
+  std::vector<uint8_t> flipped = data_;
+  flipped[flipped.size() - capacity + block * prom().blockBytes() + 77] ^= 0x10;
+  SelectBytes(flipped);
   EXPECT_EQ(Verify(), DownloadResult::Failed);
   EXPECT_EQ(state_.report.prom, PromCause::PromDiffers);
-  EXPECT_EQ(state_.report.firstDifferentBlock, 0);
+  EXPECT_EQ(state_.report.firstDifferentBlock, static_cast<int>(block));
+  EXPECT_EQ(CauseText(DownloadResult::Failed, state_.report),
+            "the PROM differs from the file from block 300 (bytes from 153600)");
   EXPECT_EQ(prom().erases(), erases);
   EXPECT_EQ(prom().programmedAddresses().size(), programs);
 
@@ -219,6 +236,36 @@ TEST_F(PromCheck, VerifyAndReadOnGoodAndBadProms) {
   DownloadProm(state_, host_);
   EXPECT_EQ(Verify(), DownloadResult::Failed);
   EXPECT_EQ(state_.report.firstDifferentBlock, static_cast<int>(sim::STUCK_PROM_BLOCK));
+}
+
+// A stop asked for during the check after a download is taken between its exchanges, at
+// the DONE poll or in the read-back: the PROM leaves programming mode, the lines are
+// released, and no verdict is shown.
+TEST_F(PromCheck, AStopDuringTheCheckLeavesProgrammingModeAndShowsNoVerdict) {
+  const uint32_t blocks = 40;  // more than one exchange holds
+  for (bool inReadBack : {false, true}) {
+    SCOPED_TRACE(inReadBack ? "in the read-back" : "at the DONE poll");
+    Connect(BoardKind::PromJtagMode);
+    SelectRawFile(blocks * prom().blockBytes() - 1);
+    std::atomic<bool> stop{false};
+    state_.stopRequested = &stop;
+    sim::Board* board = board_.get();
+    board->SetWriteHook([&](uint32_t) {
+      bool checking = board->prom()->finishes() > 0 && board->bitMode() == BITMODE_SYNC_BITBANG;
+      if (checking && (!inReadBack || board->prom()->reads() > 0)) stop = true;
+    });
+    EXPECT_EQ(DownloadProm(state_, host_), DownloadResult::Interrupted);
+    EXPECT_TRUE(host_.messages.empty());
+    EXPECT_FALSE(prom().iscMode());
+    EXPECT_EQ(board_->lines(), PIN_DIRECTION_MASK);  // released: every output high
+    if (inReadBack) {
+      EXPECT_GT(prom().reads(), 0u);
+      EXPECT_LT(prom().reads(), blocks);
+    } else {
+      EXPECT_EQ(prom().reads(), 0u);
+    }
+    host_ = testing::RecordingHost{};
+  }
 }
 
 TEST_F(PromCheck, AFaultDuringTheCheckEndsFailedWithoutHanging) {

@@ -119,7 +119,10 @@ void Board::Replug() {
   unplugged_ = false;
   open_ = false;
   writeCalls_ = 0;
+  writeSizes_.clear();
   bitMode_ = BITMODE_RESET;
+  baud_ = 0;
+  bytePeriodNs_ = BytePeriodNanoseconds(CHIP_DEFAULT_BAUD_RATE);
   lines_ = 0;
   DropSamples();
   for (auto& device : chain_) device->PowerOn();
@@ -218,10 +221,7 @@ void Board::PassTime(uint64_t nanoseconds) {
 void Board::ApplyByte(uint8_t byte) {
   uint8_t outputs = byte & mask_;
   uint8_t previous = lines_;
-  if (bitMode_ == BITMODE_SYNC_BITBANG) {
-    samples_.Take(static_cast<uint8_t>((previous & mask_) | (ChainTdo() ? LINE_TDO : 0)), now_);
-    maxUnread_ = std::max(maxUnread_, static_cast<uint32_t>(samples_.Unread()));
-  }
+  if (bitMode_ == BITMODE_SYNC_BITBANG) TakeSample(previous);
   bool tckBefore = previous & LINE_TCK;
   bool tckAfter = outputs & LINE_TCK;
   if (tckBefore && !tckAfter) {
@@ -236,20 +236,109 @@ void Board::ApplyByte(uint8_t byte) {
     }
   }
   lines_ = outputs;
-  if (bitMode_ == BITMODE_ASYNC_BITBANG) {
-    samples_.Take(static_cast<uint8_t>(outputs | (ChainTdo() ? LINE_TDO : 0)), now_);
-  }
+  if (bitMode_ == BITMODE_ASYNC_BITBANG) TakeSample(outputs);
   PassTime(bytePeriodNs_);
+}
+
+// The lines as the chip reads them back, TDO from the chain, into its sample buffer. A
+// sample the chip has no room for is lost (in synchronous mode the chip waits for room).
+void Board::TakeSample(uint8_t lines) {
+  if (samples_.ChipFull()) return;
+  samples_.Take(static_cast<uint8_t>((lines & mask_) | (ChainTdo() ? LINE_TDO : 0)), now_);
+  if (bitMode_ == BITMODE_SYNC_BITBANG) {
+    maxUnread_ = std::max(maxUnread_, static_cast<uint32_t>(samples_.Unread()));
+  }
+}
+
+// A run of the same whole clock, TMS low (a byte without TCK, then it with TCK), sent in
+// asynchronous mode while every device rests in Run-Test/Idle and the chip has no room
+// for the samples it reads back: the waits of a download. What byte by byte would do, at
+// once: the devices count the clocks, the lines end as the last byte leaves them, the
+// samples are lost and the time passes. Returns the bytes taken, 0 when it does not apply.
+uint32_t Board::ClockIdleRun(const uint8_t* data, uint32_t count) {
+  if (count < 2 || !samples_.Stalled() || !(lines_ & LINE_TCK)) return 0;
+  const uint8_t low = data[0] & mask_;
+  const uint8_t high = data[1] & mask_;
+  if ((low & (LINE_TCK | LINE_TMS)) != 0 || high != (low | LINE_TCK)) return 0;
+  for (const auto& device : chain_) {
+    if (device->state() != TapState::RunTestIdle) return 0;
+  }
+  uint32_t clocks = 1;
+  while (2 * clocks + 1 < count && (data[2 * clocks] & mask_) == low &&
+         (data[2 * clocks + 1] & mask_) == high) {
+    ++clocks;
+  }
+  for (auto& device : chain_) device->IdleClocks(clocks);
+  lines_ = high;
+  PassTime(2 * uint64_t{clocks} * bytePeriodNs_);
+  return 2 * clocks;
+}
+
+// A run of whole clocks, TMS low (a byte without TCK, then it with TCK), while every
+// device shifts (Shift-IR or Shift-DR): each shifts its bit in and hands the one it
+// latched to the next; the samples and the time go byte by byte as in ApplyByte. What
+// ApplyByte would do, without working out the edges and the TAP's moves for every byte.
+// Returns the bytes taken (whole clocks), 0 when it does not apply.
+uint32_t Board::ClockShiftRun(const uint8_t* data, uint32_t count) {
+  if (count < 2 || chain_.empty() || !(lines_ & LINE_TCK)) return 0;
+  const TapState shifting = chain_.front()->state();
+  if (shifting != TapState::ShiftDr && shifting != TapState::ShiftIr) return 0;
+  for (const auto& device : chain_) {
+    if (device->state() != shifting) return 0;
+  }
+  const bool synchronous = bitMode_ == BITMODE_SYNC_BITBANG;
+  // In asynchronous mode with the chip full and nothing taking from it no sample is kept
+  // and nothing waits on the time: it passes once, at the end.
+  const bool stalled = !synchronous && samples_.Stalled();
+  const JtagDevice& last = *chain_.back();  // drives TDO
+  uint32_t taken = 0;
+  for (; taken + 1 < count; taken += 2) {
+    const uint8_t low = data[taken] & mask_;
+    const uint8_t high = data[taken + 1] & mask_;
+    if ((low & (LINE_TCK | LINE_TMS)) != 0 || high != (low | LINE_TCK)) break;
+    // Both samples must fit in the chip, or the rest goes byte by byte.
+    if (synchronous && !samples_.ChipHasRoom(2)) break;
+    const uint8_t before = static_cast<uint8_t>(lines_ | (last.tdo() ? LINE_TDO : 0));
+    bool tdi = (low & LINE_TDI) != 0;
+    for (auto& device : chain_) {
+      device->ShiftClock(tdi);
+      tdi = device->tdo();  // latched at this falling edge: the next device's TDI
+    }
+    const uint8_t tdo = last.tdo() ? LINE_TDO : 0;  // from the falling edge on
+    lines_ = high;
+    if (stalled) continue;
+    // Synchronous: the lines before each byte; asynchronous: after it.
+    samples_.Take(synchronous ? before : static_cast<uint8_t>(low | tdo), now_);
+    PassTime(bytePeriodNs_);
+    samples_.Take(static_cast<uint8_t>((synchronous ? low : high) | tdo), now_);
+    PassTime(bytePeriodNs_);
+    if (synchronous) maxUnread_ = std::max(maxUnread_, static_cast<uint32_t>(samples_.Unread()));
+  }
+  if (stalled) PassTime(uint64_t{taken} * bytePeriodNs_);
+  return taken;
 }
 
 // Bytes waiting in the chip go out while each has room for its sample.
 void Board::RunFifo() {
-  bool synchronous = bitMode_ == BITMODE_SYNC_BITBANG;
-  size_t done = 0;
-  while (done < txFifo_.size() && !(synchronous && samples_.ChipFull())) {
-    ApplyByte(txFifo_[done++]);
-  }
+  uint32_t done = ClockOut(txFifo_.data(), static_cast<uint32_t>(txFifo_.size()));
   txFifo_.erase(txFifo_.begin(), txFifo_.begin() + static_cast<std::ptrdiff_t>(done));
+}
+
+// Clocks bytes out while each has room for its sample (in synchronous mode the chip
+// waits for it), whole runs of clocks at once where they apply. Returns how many.
+uint32_t Board::ClockOut(const uint8_t* data, uint32_t count) {
+  bool synchronous = bitMode_ == BITMODE_SYNC_BITBANG;
+  uint32_t clocked = 0;
+  while (clocked < count && !(synchronous && samples_.ChipFull())) {
+    uint32_t run = synchronous ? 0 : ClockIdleRun(data + clocked, count - clocked);
+    if (run == 0) run = ClockShiftRun(data + clocked, count - clocked);
+    if (run == 0) {
+      ApplyByte(data[clocked]);
+      run = 1;
+    }
+    clocked += run;
+  }
+  return clocked;
 }
 
 // Takes bytes into the chip: in synchronous mode each is clocked out only when its sample
@@ -262,11 +351,7 @@ uint32_t Board::Clock(const uint8_t* data, uint32_t count) {
     return count;
   }
   RunFifo();
-  uint32_t clocked = 0;
-  if (txFifo_.empty()) {
-    bool synchronous = bitMode_ == BITMODE_SYNC_BITBANG;
-    while (clocked < count && !(synchronous && samples_.ChipFull())) ApplyByte(data[clocked++]);
-  }
+  uint32_t clocked = txFifo_.empty() ? ClockOut(data, count) : 0;
   uint32_t room = static_cast<uint32_t>(CHIP_TX_BYTES - txFifo_.size());
   uint32_t held = std::min(count - clocked, room);
   txFifo_.insert(txFifo_.end(), data + clocked, data + clocked + held);

@@ -110,7 +110,8 @@ class Board : public Adapter {
 
   BoardKind kind() const { return kind_; }
   FaultPlan& faults() { return faults_; }
-  // Takes the board back to power-on with the cable plugged in again (faults cleared).
+  // Takes the board back to power-on with the cable plugged in again: faults cleared,
+  // the chip at its default rate, its write log started anew; the flash keeps its bytes.
   void Replug();
   // Runs before each write call reaches the chip, with its 1-based call number: a test
   // acts at a chosen point of a download (a file rewritten, a stop asked for) without
@@ -121,8 +122,9 @@ class Board : public Adapter {
   // The latency timer the driver sets at each open: 16 ms unless a user changed it in the
   // driver's settings (up to 255). Survives Replug.
   void SetDriverLatency(uint8_t milliseconds) { driverLatencyMs_ = milliseconds; }
-  // Who takes the samples from the chip: the vendor's driver (the default) or libftdi,
-  // which leaves a synchronous write of more than 384 bytes to stall. Survives Replug.
+  // Who takes the samples from the chip: libftdi (the default, as the Linux builds drive
+  // the cable), which leaves a synchronous write of more than 384 bytes to stall, or the
+  // vendor's driver, which reads all the time. Survives Replug.
   void SetSampleDrain(SampleDrain drain) { samples_.SetDrain(drain); }
 
   // The chain, TDI side first; empty for the boards without devices.
@@ -152,8 +154,12 @@ class Board : public Adapter {
   bool Usable(AdapterHandle handle) const;
   int BeginWrite(AdapterHandle handle);
   uint32_t Clock(const uint8_t* data, uint32_t count);
+  uint32_t ClockIdleRun(const uint8_t* data, uint32_t count);
+  uint32_t ClockShiftRun(const uint8_t* data, uint32_t count);
   void RunFifo();
+  uint32_t ClockOut(const uint8_t* data, uint32_t count);
   void ApplyByte(uint8_t byte);
+  void TakeSample(uint8_t lines);
   bool ChainTdo() const;
   void PassTime(uint64_t nanoseconds);
   void DropSamples();

@@ -136,7 +136,7 @@ TEST_F(BoardTest, PartialPacketsWaitForTheLatencyTimer) {
 // JPROGRAM holds INIT low while the memory clears, for board time that bytes and waits
 // both pass; a part whose INIT is held low never shows it high.
 TEST_F(BoardTest, JprogramHoldsInitLowWhileTheMemoryClears) {
-  OpenBoard(BoardKind::Xc3s200, BITMODE_SYNC_BITBANG);
+  OpenBoard(BoardKind::Xc3s200, BITMODE_ASYNC_BITBANG);
   ASSERT_EQ(board_->SetBaudRate(handle_, 921600), ADAPTER_OK);
   // Reset, Shift-IR, JPROGRAM (0x0B) as 1 1 0 1 0 0, Update-IR, Run-Test/Idle.
   const std::vector<PinVector> jprogram = {0x08, 0x08, 0x08, 0x08, 0x08, 0x00, 0x08, 0x08,
@@ -195,7 +195,6 @@ std::vector<uint8_t> SamplesOf(const std::vector<uint8_t>& bytes) {
 // bytes it holds go out as soon as the host reads.
 TEST_F(BoardTest, ASynchronousWriteStopsTheChipWhenNothingReadsItsSamples) {
   OpenBoard(BoardKind::Xc3s200, BITMODE_SYNC_BITBANG);
-  board_->SetSampleDrain(SampleDrain::WhileReading);
   std::vector<uint8_t> bytes = LinePattern(385);
   uint32_t written = 0;
   uint64_t before = board_->nowNanoseconds();
@@ -219,7 +218,6 @@ TEST_F(BoardTest, ExchangesStreamFarMoreThanTheChipOrTheDriverHolds) {
   uint32_t written = 0;
   uint32_t read = 0;
   OpenBoard(BoardKind::Xc3s200, BITMODE_SYNC_BITBANG);
-  board_->SetSampleDrain(SampleDrain::WhileReading);
   ASSERT_EQ(board_->Exchange(handle_, bytes.data(), 40000, samples.data(), READ_BOUND_MS,
                              &written, &read),
             ADAPTER_OK);
@@ -227,6 +225,7 @@ TEST_F(BoardTest, ExchangesStreamFarMoreThanTheChipOrTheDriverHolds) {
   EXPECT_EQ(samples, SamplesOf(bytes));
 
   OpenBoard(BoardKind::Xc3s200, BITMODE_SYNC_BITBANG);
+  board_->SetSampleDrain(SampleDrain::Continuous);
   ASSERT_EQ(board_->SetUsbParameters(handle_, 4096, 0), ADAPTER_OK);
   std::fill(samples.begin(), samples.end(), 0);
   ASSERT_EQ(ExchangeInSlices(*board_, handle_, bytes.data(), 40000, samples.data(),

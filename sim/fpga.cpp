@@ -1,5 +1,7 @@
 #include "sim/fpga.h"
 
+#include <cstring>
+
 #include "bitfile/config_packet.h"
 #include "sim/config_crc.h"
 
@@ -12,6 +14,21 @@ constexpr uint32_t CAPTURE_FIXED = 0x01;
 constexpr uint32_t CAPTURE_ISC_DONE = 0x04;
 constexpr uint32_t CAPTURE_INIT = 0x10;
 constexpr uint32_t CAPTURE_DONE = 0x20;
+
+// How many bytes from `at` on repeat the byte `window` holds four times over; 0 when it
+// does not. Eight bytes at a time through the long runs.
+size_t SameBytes(const std::vector<uint8_t>& image, size_t at, uint32_t window) {
+  const uint8_t byte = static_cast<uint8_t>(window);
+  if (window != byte * 0x01010101u) return 0;
+  const uint64_t eight = byte * 0x0101010101010101ull;
+  size_t end = at;
+  for (uint64_t word; end + 8 <= image.size(); end += 8) {
+    std::memcpy(&word, image.data() + end, 8);
+    if (word != eight) break;
+  }
+  while (end < image.size() && image[end] == byte) ++end;
+  return end - at;
+}
 
 }  // namespace
 
@@ -177,14 +194,17 @@ void Fpga::WriteRegister(uint32_t reg, uint32_t value) {
   }
 }
 
-void Fpga::OnIdleClock() {
+void Fpga::OnIdleClocks(uint64_t count) {
   if (instruction() != INSTR_JSTART || !startupArmed_ || configError_) {
     return;
   }
-  if (++startupClocks_ == STARTUP_CLOCKS) {
+  if (count >= STARTUP_CLOCKS - startupClocks_) {
+    startupClocks_ = STARTUP_CLOCKS;
     done_ = true;
     startupArmed_ = false;
     ++startups_;
+  } else {
+    startupClocks_ += static_cast<uint32_t>(count);
   }
 }
 
@@ -192,9 +212,29 @@ void Fpga::LoadFromProm(const std::vector<uint8_t>& image) {
   ClearConfiguration();
   uint64_t bits = 0;
   // The part reads until start-up is armed and the stream desynchronised, or the end.
-  for (size_t i = 0; i < image.size() && !(startupArmed_ && !synced_); ++i) {
-    for (int bit = 7; bit >= 0; --bit) ConfigBit(((image[i] >> bit) & 1) != 0);
+  for (size_t i = 0; i < image.size() && !(startupArmed_ && !synced_);) {
+    // Hunting for the sync word through a run of one byte value (an erased PROM's 0xFF):
+    // once the last 32 bits are that byte four times, more of it leave them so, and no
+    // window on the way is the sync word, which does not repeat every eight bits.
+    size_t run = synced_ ? 0 : SameBytes(image, i, window_);
+    if (run > 0) {
+      i += run;
+      bits += 8 * run;
+      continue;
+    }
+    if (synced_ && wordBits_ + 8 <= 32) {
+      // No word ends inside the byte: its eight bits go in at once.
+      window_ = (window_ << 8) | image[i];
+      wordBits_ += 8;
+      if (wordBits_ == 32) {
+        wordBits_ = 0;
+        ProcessWord(window_);
+      }
+    } else {
+      for (int bit = 7; bit >= 0; --bit) ConfigBit(((image[i] >> bit) & 1) != 0);
+    }
     bits += 8;
+    ++i;
   }
   loadedAtNs_ = clock_ != nullptr ? *clock_ + bits * SERIAL_BIT_NANOSECONDS : 0;
   // In master serial mode start-up runs on the part's own configuration clock.

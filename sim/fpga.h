@@ -70,7 +70,7 @@ class Fpga : public JtagDevice {
     return instruction == INSTR_CFG_IN;
   }
   void ShiftData(bool tdi) override;
-  void OnIdleClock() override;
+  void OnIdleClocks(uint64_t count) override;
 
  private:
   void ClearConfiguration();

@@ -48,7 +48,8 @@ void JtagDevice::RisingEdge(bool tms, bool tdi) {
       irShift_ = CaptureInstruction() & irMask_;
       break;
     case TapState::ShiftIr:
-      irShift_ = (irShift_ >> 1) | (static_cast<uint32_t>(tdi) << (irLength_ - 1));
+    case TapState::ShiftDr:
+      ShiftIn(tdi);
       break;
     case TapState::CaptureDr:
       if (modeled_) {
@@ -57,29 +58,53 @@ void JtagDevice::RisingEdge(bool tms, bool tdi) {
         drShift_ = instruction_ == idcodeInstruction_ ? idcode_ : 0;
       }
       break;
-    case TapState::ShiftDr:
-      if (modeled_) {
-        ShiftData(tdi);
-      } else {
-        drShift_ = (drShift_ >> 1) | (static_cast<uint64_t>(tdi) << (drLength_ - 1));
-      }
-      break;
     case TapState::RunTestIdle:
       ++idleClocks_;
-      OnIdleClock();
+      OnIdleClocks(1);
       break;
     default:
       break;
   }
   TapState next = TapNext(state_, tms);
   EnterState(next);
-  // What TDO presents from the next falling edge: the bit now nearest TDO, while shifting.
+  PresentTdo(next);
+}
+
+void JtagDevice::ShiftIn(bool tdi) {
+  if (state_ == TapState::ShiftIr) {
+    irShift_ = (irShift_ >> 1) | (static_cast<uint32_t>(tdi) << (irLength_ - 1));
+  } else if (modeled_) {
+    ShiftData(tdi);
+  } else {
+    drShift_ = (drShift_ >> 1) | (static_cast<uint64_t>(tdi) << (drLength_ - 1));
+  }
+}
+
+// What TDO presents from the next falling edge: the bit now nearest TDO, while shifting.
+void JtagDevice::PresentTdo(TapState next) {
   driving_ = next == TapState::ShiftIr || next == TapState::ShiftDr;
   if (next == TapState::ShiftIr) {
     pendingTdo_ = irShift_ & 1;
   } else if (next == TapState::ShiftDr) {
     pendingTdo_ = modeled_ ? DataOut() : (drShift_ & 1);
   }
+}
+
+void JtagDevice::ShiftClock(bool tdi) {
+  FallingEdge();
+  ++tckCount_;
+  ShiftIn(tdi);
+  PresentTdo(state_);
+}
+
+void JtagDevice::IdleClocks(uint64_t count) {
+  if (count == 0) return;
+  FallingEdge();  // the first; the later ones latch the same undriven TDO again
+  tckCount_ += count;
+  idleClocks_ += count;
+  OnIdleClocks(count);
+  driving_ = false;
+  drivingNow_ = driving_;
 }
 
 void JtagDevice::EnterState(TapState next) {

@@ -35,6 +35,14 @@ class JtagDevice {
   uint64_t idleClocks() const { return idleClocks_; }  // rising edges in Run-Test/Idle
   // Power-on: the TAP in Test-Logic-Reset and the device's own state as from the factory.
   virtual void PowerOn();
+  // `count` whole clocks (falling edge, then rising edge with TMS low) in Run-Test/Idle,
+  // where the TAP stays and drives no TDO: what as many RisingEdge/FallingEdge pairs do,
+  // at once. Only while state() is Run-Test/Idle.
+  void IdleClocks(uint64_t count);
+  // One whole clock (falling edge, then rising edge with TMS low) in Shift-IR or Shift-DR,
+  // where the TAP stays: `tdi` shifted in, the next bit presented. What FallingEdge and
+  // RisingEdge(false, tdi) do there; tdo() after it is the bit latched at its falling edge.
+  void ShiftClock(bool tdi);
 
  protected:
   // The value loaded into the instruction register in Capture-IR; bits 1..0 read 01.
@@ -47,13 +55,15 @@ class JtagDevice {
   virtual void ShiftData(bool /*tdi*/) {}
   virtual bool DataOut() const { return false; }  // the bit nearest TDO
   virtual void UpdateData() {}
-  virtual void OnIdleClock() {}                    // one rising edge in Run-Test/Idle
+  virtual void OnIdleClocks(uint64_t /*count*/) {}  // rising edges in Run-Test/Idle
   virtual void OnTestLogicReset() {}
 
   uint32_t bypassInstruction() const { return bypassInstruction_; }
 
  private:
   void EnterState(TapState next);
+  void ShiftIn(bool tdi);          // a rising edge's shift in Shift-IR or Shift-DR
+  void PresentTdo(TapState next);  // what TDO shows from the next falling edge
 
   std::string name_;
   int irLength_;

@@ -129,17 +129,20 @@ void Prom::UpdateData() {
   }
 }
 
-void Prom::OnIdleClock() {
+void Prom::OnIdleClocks(uint64_t count) {
   if (operation_ == Operation::None) {
     return;
   }
-  ++operationClocks_;
-  if (operation_ == Operation::Erase && operationClocks_ == ERASE_CLOCKS) {
+  uint64_t before = operationClocks_;
+  operationClocks_ = static_cast<uint32_t>(std::min<uint64_t>(before + count, UINT32_MAX));
+  // An operation is done on the clock that brings it to its count.
+  auto reaches = [&](uint32_t clocks) { return before < clocks && operationClocks_ >= clocks; };
+  if (operation_ == Operation::Erase && reaches(ERASE_CLOCKS)) {
     Fill(0xFF);
     ++erases_;
-  } else if (operation_ == Operation::Program && operationClocks_ == PROGRAM_CLOCKS) {
+  } else if (operation_ == Operation::Program && reaches(PROGRAM_CLOCKS)) {
     ProgramBlock();
-  } else if (operation_ == Operation::Read && operationClocks_ == READ_CLOCKS) {
+  } else if (operation_ == Operation::Read && reaches(READ_CLOCKS)) {
     ReadBlock();
   }
 }

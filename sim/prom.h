@@ -79,7 +79,7 @@ class Prom : public JtagDevice {
   void ShiftData(bool tdi) override;
   bool DataOut() const override;
   void UpdateData() override;
-  void OnIdleClock() override;
+  void OnIdleClocks(uint64_t count) override;
   void OnTestLogicReset() override { EndOperation(); }
 
  private:

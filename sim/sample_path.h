@@ -30,6 +30,9 @@ class SamplePath {
   size_t HostQueued() const { return sent_ - head_; }
   // In synchronous mode the chip clocks no byte out while this holds.
   bool ChipFull() const { return rx_.size() - sent_ >= CHIP_BYTES; }
+  bool ChipHasRoom(size_t samples) const { return rx_.size() - sent_ + samples <= CHIP_BYTES; }
+  // The chip is full and nothing takes from it: every sample it takes now is lost.
+  bool Stalled() const { return ChipFull() && !HostTakes(); }
 
   // A sample the chip took at `now`; lost when the chip has no room for it (possible in
   // asynchronous mode only, where the chip does not wait).
@@ -71,7 +74,7 @@ class SamplePath {
     return (drain_ == SampleDrain::Continuous || reading_) && HostQueued() < capacity_;
   }
 
-  SampleDrain drain_ = SampleDrain::Continuous;
+  SampleDrain drain_ = SampleDrain::WhileReading;
   size_t capacity_ = 0;
   bool reading_ = false;
   uint64_t latencyNs_ = 0;

@@ -48,6 +48,7 @@ Board* PluggedBoard() {
   }
   if (!board || board->kind() != choice.kind) {
     board = torvane::sim::MakeBoard(choice.kind);
+    board->SetSampleDrain(torvane::sim::SampleDrain::Continuous);
   }
   board->SetDriverLatency(choice.driverLatencyMs);
   return board.get();
