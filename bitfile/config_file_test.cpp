@@ -87,6 +87,12 @@ TEST(IntelHex, ReadsAnyLineEndsWithGapsAsErasedBytesUpToTheLastDataByte) {
   EXPECT_TRUE(image.empty());
   EXPECT_EQ(Parse(":0100000011EE\n:00000001FF\n", 1, &image).problem, HexProblem::None);
   EXPECT_EQ(image, std::vector<uint8_t>{0x11});
+  // A data record with no data places nothing, even at an address far past the PROM.
+  EXPECT_EQ(Parse(":0100000011EE\n:02000004ABCD82\n:00000100FF\n:00000001FF\n", PROM_BYTES,
+                  &image)
+                .problem,
+            HexProblem::None);
+  EXPECT_EQ(image, std::vector<uint8_t>{0x11});
 
   // The writer's records read back to the same bytes, past a 64 KiB boundary.
   std::vector<uint8_t> bytes(0x10000 + 20);

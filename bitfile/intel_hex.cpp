@@ -72,6 +72,9 @@ HexError DecodeRecord(const uint8_t* line, size_t size, Record* record) {
 // Places a data record's bytes; `filled` marks what earlier records wrote.
 HexError PlaceData(const Record& record, uint64_t upper, size_t capacity,
                    std::vector<uint8_t>* image, std::vector<bool>* filled) {
+  // No data, nothing placed: its address, however far, neither grows the image nor
+  // counts against the capacity.
+  if (record.length() == 0) return {};
   const uint64_t first = upper + record.address();
   const uint64_t end = first + record.length();
   for (uint64_t address = first; address < end; ++address) {
