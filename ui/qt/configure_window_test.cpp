@@ -183,7 +183,6 @@ class ConfigureWindowTest : public QObject {
     // end.
     auto* bar = d.Get<QProgressBar>(IDC_PROGRESS);
     QVERIFY(bar->maximum() > 2);
-    QVERIFY(bar->maximum() < 100);
     QCOMPARE(bar->value(), bar->maximum());
     QVERIFY(!bar->isEnabled());
     QCOMPARE(d.presenter.shown.size(), size_t{1});
@@ -233,7 +232,6 @@ class ConfigureWindowTest : public QObject {
     // the five blocks read back (in one exchange, so the bar may step over them at once).
     const int total = bar->maximum();
     QVERIFY(total > 5);
-    QVERIFY(total < 100);
     std::set<int> downloadValues;
     std::set<int> checkValues;
     for (const Sample& sample : during) {

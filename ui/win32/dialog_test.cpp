@@ -247,7 +247,6 @@ TEST_F(Win32DialogTest, PromDownloadCompletesWithTheBarAtItsEnd) {
     // After the download's 0..100, the check ran as a phase of its own and reached its
     // end: the FPGA started from the PROM.
     EXPECT_GT(d.ProgressMax(), 0);
-    EXPECT_LT(d.ProgressMax(), 100);
     EXPECT_EQ(d.ProgressPos(), d.ProgressMax());
   });
 }
@@ -303,7 +302,6 @@ TEST_F(Win32DialogTest, LongWorkKeepsTheDialogAnsweringAndTakesNoInput) {
     // The check polled DONE and read the four blocks back, on a bar that ran again from
     // the start to its end.
     EXPECT_GT(d.ProgressMax(), 4);
-    EXPECT_LT(d.ProgressMax(), 100);
     EXPECT_EQ(d.ProgressPos(), d.ProgressMax());
   }, 5);
 }
