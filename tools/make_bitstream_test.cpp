@@ -109,12 +109,13 @@ TEST(MakeBitstreamBody, WritesSyncIdcodeFrameDataAndDesync) {
     while (at < body.size()) {
       uint32_t header = WordAt(body, at);
       at += 4;
-      uint32_t reg = (header >> 13) & 0x3FFF;
-      uint32_t count = header & 0x7FF;
+      uint32_t reg = PacketRegister(header);
+      uint32_t count = PacketWordCount(header);
       if (header == Type1Header(OP_WRITE, REG_FDRI, 0)) {
         uint32_t type2 = WordAt(body, at);
-        ASSERT_EQ(type2 & 0xF8000000u, Type2Header(OP_WRITE, 0));
-        frameWords = type2 & 0x07FFFFFF;
+        ASSERT_EQ(PacketType(type2), 2u);
+        ASSERT_EQ(PacketOpcode(type2), OP_WRITE);
+        frameWords = PacketWordCount(type2);
         at += 4 + 4 * size_t{frameWords};
         EXPECT_EQ(WordAt(body, at) >> 16, 0u);  // the CRC word outside the count
         at += 4;
