@@ -55,19 +55,29 @@ bool HasToken(const std::vector<std::string>& args, const std::string& token) {
   return false;
 }
 
-// An operand is a whole argument, or what follows a group of short flags: CLI11 reads
-// "-q--x" as -q and then the argument "---x".
-bool WasTyped(const std::vector<std::string>& args, const std::string& operand) {
-  if (HasToken(args, operand)) return true;
+// The arguments as CLI11 reads them: before any "--", a group of short flags is one
+// flag per known letter, and what follows the known letters goes back as an argument of
+// its own with a '-' before it ("-q-json" is -q --json, "-qx" is -q -x, "-q--x" is -q
+// ---x); an argument that does not start with a known letter stays whole ("-1help").
+std::vector<std::string> Expanded(const std::vector<std::string>& args) {
+  std::vector<std::string> out;
+  bool positional = false;
   for (size_t i = 1; i < args.size(); ++i) {
     const std::string& arg = args[i];
-    size_t rest = arg.size() + 1 - operand.size();
-    if (StartsWith(arg, "-") && operand.size() > 1 && operand[0] == '-' &&
-        operand.size() <= arg.size() && arg.compare(rest, std::string::npos, operand, 1) == 0) {
-      return true;
+    positional = positional || arg == "--";
+    if (positional || arg.size() < 2 || arg[0] != '-' || arg[1] == '-') {
+      out.push_back(arg);
+      continue;
+    }
+    for (size_t at = 1; at < arg.size(); ++at) {
+      if (std::strchr("qvh", arg[at]) == nullptr) {
+        out.push_back("-" + arg.substr(at));
+        break;
+      }
+      out.push_back(std::string("-") + arg[at]);
     }
   }
-  return false;
+  return out;
 }
 
 // A value option holds its default unless the option was named before any "--", and
@@ -77,7 +87,7 @@ bool ValueWasGiven(const std::vector<std::string>& args, const std::string& name
                    const std::string& value, const std::string& initial) {
   bool named = false;
   bool positional = false;
-  for (size_t i = 1; i < args.size(); ++i) {
+  for (size_t i = 0; i < args.size(); ++i) {
     positional = positional || args[i] == "--";
     named = named || (!positional && StartsWith(args[i], name));
     if (args[i] == name + "=" + value) return value.empty() || value[0] != '-';
@@ -89,15 +99,11 @@ bool ValueWasGiven(const std::vector<std::string>& args, const std::string& name
   return !named && value == initial;
 }
 
-// A flag is only set by its long name or a group of short flags holding its letter.
+// A flag is only set by its long name or its letter.
 bool FlagWasGiven(const std::vector<std::string>& args, const std::string& name, char letter) {
-  for (size_t i = 1; i < args.size(); ++i) {
-    const std::string& arg = args[i];
+  for (const std::string& arg : args) {
     if (StartsWith(arg, name)) return true;
-    if (letter != 0 && arg.size() > 1 && arg[0] == '-' && arg[1] != '-' &&
-        arg.find(letter) != std::string::npos) {
-      return true;
-    }
+    if (letter != 0 && arg == std::string("-") + letter) return true;
   }
   return false;
 }
@@ -129,18 +135,19 @@ void CheckGoingOn(const std::vector<std::string>& args, const Options& options, 
   Check(chosen != nullptr && chosen->command == command && HasToken(args, commandName));
   // The operand is the command's own: present and typed when it takes one, empty when not.
   Check(chosen->file == !options.file.empty() && chosen->output == !options.output.empty());
-  Check(options.file.empty() || WasTyped(args, options.file));
-  Check(options.output.empty() || WasTyped(args, options.output));
-  Check(!options.verify || (chosen->verify && FlagWasGiven(args, "--verify", 0)));
+  const std::vector<std::string> read = Expanded(args);
+  Check(options.file.empty() || HasToken(read, options.file));
+  Check(options.output.empty() || HasToken(read, options.output));
+  Check(!options.verify || (chosen->verify && FlagWasGiven(read, "--verify", 0)));
 
-  Check(ValueWasGiven(args, "--board", options.board, "usb"));
-  Check(ValueWasGiven(args, "--serial", options.serial, ""));
-  Check(ValueWasGiven(args, "--trace", options.trace, ""));
-  Check(ValueWasGiven(args, "--vcd", options.vcd, ""));
-  Check(!options.quiet || FlagWasGiven(args, "--quiet", 'q'));
-  Check(!options.verbose || FlagWasGiven(args, "--verbose", 'v'));
-  Check(!options.json || FlagWasGiven(args, "--json", 0));
-  Check(!options.force || FlagWasGiven(args, "--force", 0));
+  Check(ValueWasGiven(read, "--board", options.board, "usb"));
+  Check(ValueWasGiven(read, "--serial", options.serial, ""));
+  Check(ValueWasGiven(read, "--trace", options.trace, ""));
+  Check(ValueWasGiven(read, "--vcd", options.vcd, ""));
+  Check(!options.quiet || FlagWasGiven(read, "--quiet", 'q'));
+  Check(!options.verbose || FlagWasGiven(read, "--verbose", 'v'));
+  Check(!options.json || FlagWasGiven(read, "--json", 0));
+  Check(!options.force || FlagWasGiven(read, "--force", 0));
 }
 
 }  // namespace
