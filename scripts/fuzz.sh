@@ -1,9 +1,11 @@
 #!/bin/sh
 # Builds the libFuzzer targets with clang (AddressSanitizer and UBSan included) and runs
 # each on its seed corpus. Any crash, leak or failed check fails the run.
-#   scripts/fuzz.sh             the fixed run CI makes: seed 1 and a set number of inputs per
-#                               target (about half a minute each on two cores), so every
-#                               machine tries the same inputs and a red run is reproducible
+#   scripts/fuzz.sh             the run CI makes: seed 1 and a set number of inputs per
+#                               target (about half a minute each on two cores), so the run is
+#                               the same size on every machine; it starts from the same
+#                               inputs, though coverage that varies with addresses lets the
+#                               later mutations drift between runs
 #   scripts/fuzz.sh SECONDS     explore: a fresh seed and SECONDS per target; what it finds
 #                               goes into fuzz/corpus/TARGET once fixed
 set -eu
@@ -45,8 +47,8 @@ for target in $TARGETS; do
     bound="-max_total_time=$SECONDS_EACH"
     echo "fuzz: $target for ${SECONDS_EACH}s"
   else
-    # The time cap only keeps a slow machine from running for ever; the seed and the
-    # count fix the inputs.
+    # The time cap only keeps a slow machine from running for ever; the count sizes
+    # the run.
     bound="-seed=1 -runs=$(fixed_runs "$target") -max_total_time=240"
     echo "fuzz: $target, $(fixed_runs "$target") inputs from seed 1"
   fi
