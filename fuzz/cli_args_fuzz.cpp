@@ -58,24 +58,26 @@ bool HasToken(const std::vector<std::string>& args, const std::string& token) {
 // The arguments as CLI11 reads them: before any "--", a group of short flags is one
 // flag per known letter, and what follows the known letters goes back as an argument of
 // its own with a '-' before it ("-q-json" is -q --json, "-qx" is -q -x, "-q--x" is -q
-// ---x); an argument that does not start with a known letter stays whole ("-1help").
+// ---x, "-q-" is -q --); an argument that does not start with a known letter stays
+// whole ("-1help").
 std::vector<std::string> Expanded(const std::vector<std::string>& args) {
   std::vector<std::string> out;
   bool positional = false;
   for (size_t i = 1; i < args.size(); ++i) {
     const std::string& arg = args[i];
-    positional = positional || arg == "--";
     if (positional || arg.size() < 2 || arg[0] != '-' || arg[1] == '-') {
       out.push_back(arg);
-      continue;
-    }
-    for (size_t at = 1; at < arg.size(); ++at) {
-      if (std::strchr("qvh", arg[at]) == nullptr) {
-        out.push_back("-" + arg.substr(at));
-        break;
+    } else {
+      for (size_t at = 1; at < arg.size(); ++at) {
+        if (std::strchr("qvh", arg[at]) == nullptr) {
+          out.push_back("-" + arg.substr(at));
+          break;
+        }
+        out.push_back(std::string("-") + arg[at]);
       }
-      out.push_back(std::string("-") + arg[at]);
     }
+    // A group that ends in '-' leaves a "--" behind, and everything after it is an operand.
+    positional = positional || out.back() == "--";
   }
   return out;
 }
