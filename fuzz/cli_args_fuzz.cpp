@@ -55,29 +55,27 @@ bool HasToken(const std::vector<std::string>& args, const std::string& token) {
   return false;
 }
 
-// The arguments as CLI11 reads them: before any "--", a group of short flags is one
-// flag per known letter, and what follows the known letters goes back as an argument of
-// its own with a '-' before it ("-q-json" is -q --json, "-qx" is -q -x, "-q--x" is -q
-// ---x, "-q-" is -q --); an argument that does not start with a known letter stays
-// whole ("-1help").
+// The flags CLI11 can read from the arguments: a group of short flags is one flag per
+// known letter, and what follows the known letters goes back as an argument of its own
+// with a '-' before it ("-q-json" is -q --json, "-qx" is -q -x, "-q--x" is -q ---x, "-q-"
+// is -q --); an argument that does not start with a known letter stays whole ("-1help").
+// Groups after a "--" count too: when the command's operand is already filled, the
+// arguments after it go back to the main parser, which reads them as options.
 std::vector<std::string> Expanded(const std::vector<std::string>& args) {
   std::vector<std::string> out;
-  bool positional = false;
   for (size_t i = 1; i < args.size(); ++i) {
     const std::string& arg = args[i];
-    if (positional || arg.size() < 2 || arg[0] != '-' || arg[1] == '-') {
+    if (arg.size() < 2 || arg[0] != '-' || arg[1] == '-') {
       out.push_back(arg);
-    } else {
-      for (size_t at = 1; at < arg.size(); ++at) {
-        if (std::strchr("qvh", arg[at]) == nullptr) {
-          out.push_back("-" + arg.substr(at));
-          break;
-        }
-        out.push_back(std::string("-") + arg[at]);
-      }
+      continue;
     }
-    // A group that ends in '-' leaves a "--" behind, and everything after it is an operand.
-    positional = positional || out.back() == "--";
+    for (size_t at = 1; at < arg.size(); ++at) {
+      if (std::strchr("qvh", arg[at]) == nullptr) {
+        out.push_back("-" + arg.substr(at));
+        break;
+      }
+      out.push_back(std::string("-") + arg[at]);
+    }
   }
   return out;
 }
@@ -138,8 +136,10 @@ void CheckGoingOn(const std::vector<std::string>& args, const Options& options, 
   // The operand is the command's own: present and typed when it takes one, empty when not.
   Check(chosen->file == !options.file.empty() && chosen->output == !options.output.empty());
   const std::vector<std::string> read = Expanded(args);
-  Check(options.file.empty() || HasToken(read, options.file));
-  Check(options.output.empty() || HasToken(read, options.output));
+  // An operand is a whole argument, or what a group of short flags left behind.
+  Check(options.file.empty() || HasToken(args, options.file) || HasToken(read, options.file));
+  Check(options.output.empty() || HasToken(args, options.output) ||
+        HasToken(read, options.output));
   Check(!options.verify || (chosen->verify && FlagWasGiven(read, "--verify", 0)));
 
   Check(ValueWasGiven(read, "--board", options.board, "usb"));
