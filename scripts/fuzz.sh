@@ -14,7 +14,7 @@ cd "$(dirname "$0")/.."
 SECONDS_EACH=${1:-}
 TARGETS="bit_file intel_hex download prom_download dialog cli_args"
 
-# Inputs per target in the fixed run, by each target's speed.
+# Inputs per target in the seeded run, by each target's speed.
 fixed_runs() {
   case $1 in
     bit_file) echo 1000000 ;;
