@@ -18,8 +18,6 @@ void WalkToSelectDr(std::vector<PinVector>* out, TapStart from, PinVector held) 
       [[fallthrough]];
     case TapStart::RunTestIdle:
       out->push_back(tms);  // Select-DR-Scan
-      [[fallthrough]];
-    case TapStart::SelectDrScan:
       break;
   }
 }
@@ -102,11 +100,6 @@ void AppendIdle(std::vector<PinVector>* out, size_t clocks, PinVector held) {
   out->insert(out->end(), clocks, held);
 }
 
-void AppendResetToIdle(std::vector<PinVector>* out, PinVector held) {
-  for (int i = 0; i < RESET_CLOCKS; ++i) out->push_back(static_cast<PinVector>(PIN_TMS | held));
-  out->push_back(held);
-}
-
 bool ScanComplete(const ScanPlace& place, size_t count) {
   size_t bits = place.padBits + place.registerBits;
   return bits == 0 || place.firstSample + 2 * (bits - 1) < count;
@@ -141,12 +134,12 @@ void EnterScanMode(AdapterLink& link) {
 }
 
 int ExchangeScan(AdapterLink& link, const std::vector<PinVector>& vectors,
-                 std::vector<uint8_t>* samples, uint32_t boundMs) {
+                 std::vector<uint8_t>* samples) {
   std::vector<uint8_t> bytes(2 * vectors.size());
   ExpandInto(vectors.data(), vectors.size(), bytes.data());
   samples->assign(bytes.size(), 0);
   return LinkExchange(link, bytes.data(), static_cast<uint32_t>(bytes.size()), samples->data(),
-                      boundMs);
+                      READ_BOUND_MS);
 }
 
 }  // namespace torvane

@@ -18,7 +18,6 @@ enum class TapStart {
   Unknown,  // anywhere: five TMS-high clocks reach Test-Logic-Reset first
   TestLogicReset,
   RunTestIdle,
-  SelectDrScan,
 };
 
 constexpr size_t MAX_SCAN_DEVICES = 8;
@@ -67,8 +66,6 @@ void AppendLeaveShift(std::vector<PinVector>* out, bool bit, PinVector held = 0)
 
 // Clocks in Run-Test/Idle.
 void AppendIdle(std::vector<PinVector>* out, size_t clocks, PinVector held = 0);
-// Five TMS-high clocks reach Test-Logic-Reset from any state; then Run-Test/Idle.
-void AppendResetToIdle(std::vector<PinVector>* out, PinVector held = 0);
 
 // The addressed register's bit `index` (0: the first out), from `samples`; the caller
 // has checked that ScanComplete holds.
@@ -98,8 +95,9 @@ void ScanRegisterBytes(const ScanPlace& place, const uint8_t* samples, uint8_t* 
 void EnterScanMode(AdapterLink& link);
 
 // Expands `vectors` and streams them through the link (LinkExchange), their 2 samples per
-// vector into `samples`, resized to hold them; returns the exchange's status.
+// vector into `samples`, resized to hold them, each read bounded by READ_BOUND_MS; returns
+// the exchange's status.
 int ExchangeScan(AdapterLink& link, const std::vector<PinVector>& vectors,
-                 std::vector<uint8_t>* samples, uint32_t boundMs);
+                 std::vector<uint8_t>* samples);
 
 }  // namespace torvane

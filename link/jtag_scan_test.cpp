@@ -57,7 +57,7 @@ class ScanEngine : public testing::DownloadTest {
     }
   }
   int Run(const std::vector<PinVector>& vectors, std::vector<uint8_t>* samples) {
-    return ExchangeScan(state_.link, vectors, samples, READ_BOUND_MS);
+    return ExchangeScan(state_.link, vectors, samples);
   }
 
   size_t fromLine_ = 0;

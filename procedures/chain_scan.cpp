@@ -53,7 +53,7 @@ ChainListing ReadChain(AdapterLink& link) {
   ScanPlace place = AppendDrScan(&scan, TapStart::Unknown, ScanChain{{}, 0, 0}, SCAN_BITS, ~0ull,
                                  /*fill=*/true, DrScan::Capture);
   std::vector<uint8_t> samples;
-  if (ExchangeScan(link, scan, &samples, READ_BOUND_MS) != ADAPTER_OK) return ChainListing{};
+  if (ExchangeScan(link, scan, &samples) != ADAPTER_OK) return ChainListing{};
   bool bits[SCAN_BITS];
   for (size_t i = 0; i < SCAN_BITS; ++i) bits[i] = RegisterBit(place, samples.data(), i);
   return DecodeChain(bits, SCAN_BITS);

@@ -35,7 +35,7 @@ DoneCheck DecodeStatusCapture(const ScanPlace& place, const uint8_t* samples, si
 DoneCheck ExchangeStatus(AdapterLink& link, const std::vector<PinVector>& scan,
                          const ScanPlace& place) {
   std::vector<uint8_t> samples;
-  int status = ExchangeScan(link, scan, &samples, READ_BOUND_MS);
+  int status = ExchangeScan(link, scan, &samples);
   size_t got = status == ADAPTER_OK ? samples.size() : 0;
   return DecodeStatusCapture(place, samples.data(), got);
 }
