@@ -134,12 +134,12 @@ DownloadResult DownloadPromFrom(AppState& state, DialogHost& host, const BitFile
   uint16_t blockAddress = 0x0000;
   const std::vector<uint8_t>& data = file.data;
   const Part& prom = PromFor(state.part);
-  // More data than the flash holds would be programmed past its end, over wrapped
-  // addresses; refuse it before the PROM is erased.
-  if (!PromFits(prom, data.size())) {
-    host.ShowError(MessageOwner::Dialog, TEXT_FILE_TOO_LARGE);
-    return DownloadResult::FileError;
-  }
+  // The blocks as programmed, also for the read-back: one more block of 0xFF after data
+  // that ends on a block boundary, as a reader that notices the end of the file only by
+  // meeting it would. More data than the flash holds would be programmed past its end,
+  // over wrapped addresses: refused here, before the PROM is erased.
+  std::vector<uint8_t> written;
+  if (!PromImageOrRefuse(prom, host, data, &written)) return DownloadResult::FileError;
   uint64_t totalSize = TotalSize(file) > 0 ? TotalSize(file) : 1;
 
   AdapterLink& link = state.link;
@@ -158,10 +158,6 @@ DownloadResult DownloadPromFrom(AppState& state, DialogHost& host, const BitFile
   RunWait(link, host, PROGRESS_PHASE);
   SendTables(link, {MakeTable(VEC_TAP_RESET), MakeTable(VEC_ISC_ENABLE)});
 
-  // The blocks as programmed, also for the read-back: one more block of 0xFF after data
-  // that ends on a block boundary, as a reader that notices the end of the file only by
-  // meeting it would.
-  const std::vector<uint8_t> written = PromImage(prom, data);
   std::vector<PinVector> vectors(8 * size_t{prom.blockBytes});
   for (size_t first = 0; first < written.size(); first += prom.blockBytes) {
     if (StopRequested(state)) return StopBetweenBlocks(link);

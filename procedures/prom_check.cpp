@@ -45,11 +45,10 @@ DoneCheck AwaitDone(AppState& state, DialogHost& host, uint32_t total, bool* sto
 // Reads `blocks` blocks back from `from` and leaves ISC mode, whatever came of the read.
 // Complete with the image; Failed with the cause in state.report; Interrupted with the
 // lines released.
-DownloadResult ReadAndLeave(AppState& state, DialogHost& host, uint32_t blocks, TapStart from,
-                            ReadBackSteps steps, std::vector<uint8_t>* image) {
+DownloadResult ReadAndLeave(AppState& state, DialogHost& host, const Part& prom, uint32_t blocks,
+                            TapStart from, ReadBackSteps steps, std::vector<uint8_t>* image) {
   AdapterLink& link = state.link;
   uint32_t failedBefore = link.failedWrites;
-  const Part& prom = PromFor(state.part);
   ReadBack read = ReadPromBlocks(state, host, prom, blocks, from, steps, image);
   // An exchange that failed part way left the TAP where it stopped.
   bool left = LeavePromIsc(link, read == ReadBack::Failed ? TapStart::Unknown
@@ -64,13 +63,12 @@ DownloadResult ReadAndLeave(AppState& state, DialogHost& host, uint32_t blocks, 
 }
 
 // Reads `expected.size()` bytes of blocks back and compares.
-DownloadResult ReadBackAndCompare(AppState& state, DialogHost& host,
+DownloadResult ReadBackAndCompare(AppState& state, DialogHost& host, const Part& prom,
                                   const std::vector<uint8_t>& expected, TapStart from,
                                   ReadBackSteps steps) {
-  const Part& prom = PromFor(state.part);
   std::vector<uint8_t> image;
   uint32_t blocks = static_cast<uint32_t>(expected.size() / prom.blockBytes);
-  DownloadResult result = ReadAndLeave(state, host, blocks, from, steps, &image);
+  DownloadResult result = ReadAndLeave(state, host, prom, blocks, from, steps, &image);
   if (result != DownloadResult::Complete) return result;
   state.report.blockBytes = prom.blockBytes;
   state.report.firstDifferentBlock = FirstDifferentBlock(image, expected, prom.blockBytes);
@@ -94,7 +92,8 @@ DownloadResult CheckPromAfterDownload(AppState& state, DialogHost& host,
     state.report.prom = PromCause::NoAnswer;
     return EndWithVerdict(state, host, false);
   }
-  const uint32_t blocks = static_cast<uint32_t>(written.size() / PromFor(state.part).blockBytes);
+  const Part& prom = PromFor(state.part);
+  const uint32_t blocks = static_cast<uint32_t>(written.size() / prom.blockBytes);
   const ReadBackSteps steps{DONE_POLLS, DONE_POLLS + blocks};
   host.SetReadBackProgress(0, steps.total);
   uint32_t failedBefore = link.failedWrites;
@@ -121,7 +120,7 @@ DownloadResult CheckPromAfterDownload(AppState& state, DialogHost& host,
   }
   // DONE low (the mode pins, or a design for another part): what the PROM holds decides.
   DownloadResult compared =
-      ReadBackAndCompare(state, host, written, TapStart::RunTestIdle, steps);
+      ReadBackAndCompare(state, host, prom, written, TapStart::RunTestIdle, steps);
   if (compared == DownloadResult::Interrupted) return compared;
   return EndWithVerdict(state, host, compared == DownloadResult::Complete);
 }
@@ -129,24 +128,22 @@ DownloadResult CheckPromAfterDownload(AppState& state, DialogHost& host,
 DownloadResult VerifyProm(AppState& state, DialogHost& host, const BitFile& file) {
   state.report = DownloadReport{};
   const Part& prom = PromFor(state.part);
-  if (!PromFits(prom, file.data.size())) {
-    host.ShowError(MessageOwner::Dialog, TEXT_FILE_TOO_LARGE);
-    return DownloadResult::FileError;
-  }
-  const std::vector<uint8_t> expected = PromImage(prom, file.data);
+  std::vector<uint8_t> expected;
+  if (!PromImageOrRefuse(prom, host, file.data, &expected)) return DownloadResult::FileError;
   const uint32_t blocks = static_cast<uint32_t>(expected.size() / prom.blockBytes);
   host.SetReadBackProgress(0, blocks);
   EnterScanMode(state.link);
-  return ReadBackAndCompare(state, host, expected, TapStart::Unknown, {0, blocks});
+  return ReadBackAndCompare(state, host, prom, expected, TapStart::Unknown, {0, blocks});
 }
 
 DownloadResult ReadProm(AppState& state, DialogHost& host, std::vector<uint8_t>* image) {
   state.report = DownloadReport{};
-  const uint32_t blocks = PromFor(state.part).blockCount;
+  const Part& prom = PromFor(state.part);
+  const uint32_t blocks = prom.blockCount;
   host.SetReadBackProgress(0, blocks);
   EnterScanMode(state.link);
   DownloadResult result =
-      ReadAndLeave(state, host, blocks, TapStart::Unknown, {0, blocks}, image);
+      ReadAndLeave(state, host, prom, blocks, TapStart::Unknown, {0, blocks}, image);
   if (result != DownloadResult::Complete) image->clear();
   return result;
 }

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "procedures/outcome.h"
 #include "procedures/stop.h"
 
 namespace torvane {
@@ -32,7 +33,7 @@ bool LoadPromInstruction(AdapterLink& link, TapStart from, uint8_t promInstructi
   std::vector<PinVector> scan;
   AppendIrScan(&scan, from, PROM_SCAN_CHAIN, promInstruction);
   std::vector<uint8_t> samples;
-  return ExchangeScan(link, scan, &samples, READ_BOUND_MS) == ADAPTER_OK;
+  return ExchangeScan(link, scan, &samples) == ADAPTER_OK;
 }
 
 ReadBack ReadPromBlocks(AppState& state, DialogHost& host, const Part& prom, uint32_t blocks,
@@ -52,7 +53,7 @@ ReadBack ReadPromBlocks(AppState& state, DialogHost& host, const Part& prom, uin
       places.push_back(
           AppendBlockRead(&scan, first + static_cast<uint32_t>(places.size()), blockBits));
     }
-    if (ExchangeScan(state.link, scan, &samples, READ_BOUND_MS) != ADAPTER_OK) {
+    if (ExchangeScan(state.link, scan, &samples) != ADAPTER_OK) {
       return ReadBack::Failed;
     }
     for (const ScanPlace& place : places) {
@@ -84,6 +85,16 @@ int FirstDifferentBlock(const std::vector<uint8_t>& a, const std::vector<uint8_t
     }
   }
   return -1;
+}
+
+bool PromImageOrRefuse(const Part& prom, DialogHost& host, const std::vector<uint8_t>& data,
+                       std::vector<uint8_t>* image) {
+  if (!PromFits(prom, data.size())) {
+    host.ShowError(MessageOwner::Dialog, TEXT_FILE_TOO_LARGE);
+    return false;
+  }
+  *image = PromImage(prom, data);
+  return true;
 }
 
 }  // namespace torvane

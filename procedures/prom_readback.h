@@ -65,6 +65,12 @@ ReadBack ReadPromBlocks(AppState& state, DialogHost& host, const Part& prom, uin
 // Unknown (after an exchange that failed part way) samples left over are dropped first.
 bool LeavePromIsc(AdapterLink& link, TapStart from);
 
+// The blocks a download of `data` programs into `prom` (PromImage), into `image`; when the
+// data does not fit, the "too large" box instead, and false. Checked before anything is
+// sent, so an oversized design never erases the PROM.
+bool PromImageOrRefuse(const Part& prom, DialogHost& host, const std::vector<uint8_t>& data,
+                       std::vector<uint8_t>* image);
+
 // The first block of `blockBytes` in which the two images differ (the shorter one's
 // length counts as a difference), or -1 when they are equal.
 int FirstDifferentBlock(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b,
