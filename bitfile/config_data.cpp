@@ -8,12 +8,8 @@
 namespace torvane {
 namespace {
 
-constexpr uint8_t SYNC_AS_BIT[4] = {0xAA, 0x99, 0x55, 0x66};
-constexpr uint8_t SYNC_REVERSED[4] = {0x55, 0x99, 0xAA, 0x66};
-
-bool SyncAt(const uint8_t* data, const uint8_t (&sync)[4]) {
-  return data[0] == sync[0] && data[1] == sync[1] && data[2] == sync[2] && data[3] == sync[3];
-}
+// The sync word as a serial PROM file stores it: each byte's bits reversed.
+constexpr uint32_t SYNC_WORD_REVERSED = 0x5599AA66;
 
 uint32_t WordAt(const uint8_t* data) {
   return uint32_t{data[0]} << 24 | uint32_t{data[1]} << 16 | uint32_t{data[2]} << 8 | data[3];
@@ -36,15 +32,16 @@ void ReverseEachByte(uint8_t* bytes, size_t size) {
 ByteOrder FindByteOrder(const uint8_t* data, size_t size) {
   const size_t end = size < SYNC_SEARCH_BYTES ? size : SYNC_SEARCH_BYTES;
   for (size_t at = 0; at + 4 <= end; ++at) {
-    if (SyncAt(data + at, SYNC_AS_BIT)) return ByteOrder::AsBit;
-    if (SyncAt(data + at, SYNC_REVERSED)) return ByteOrder::Reversed;
+    const uint32_t word = WordAt(data + at);
+    if (word == SYNC_WORD) return ByteOrder::AsBit;
+    if (word == SYNC_WORD_REVERSED) return ByteOrder::Reversed;
   }
   return ByteOrder::None;
 }
 
 bool FindStreamIdcode(const uint8_t* data, size_t size, uint32_t* idcode) {
   size_t at = 0;
-  while (at + 4 <= size && !SyncAt(data + at, SYNC_AS_BIT)) ++at;
+  while (at + 4 <= size && WordAt(data + at) != SYNC_WORD) ++at;
   at += 4;
   uint32_t reg = 0;
   // Words are counted, never read past: a count beyond the data ends the walk.
