@@ -19,8 +19,6 @@ constexpr uint8_t LINE_TDI = 0x80;
 constexpr uint8_t LINE_TDO = 0x20;
 constexpr uint8_t BITMODE_RESET = 0;
 constexpr uint64_t NS_PER_MS = 1000000;
-// The in size of the USB parameters before the host sets one.
-constexpr uint32_t DEFAULT_USB_IN_SIZE = 4096;
 
 bool IsBitBang(uint8_t mode) {
   return mode == BITMODE_SYNC_BITBANG || mode == BITMODE_ASYNC_BITBANG;
@@ -108,8 +106,6 @@ Board::Board(BoardKind kind)
       prom_->SetStuckBlock(STUCK_PROM_BLOCK);
     }
   }
-  samples_.SetHostCapacity(DRIVER_TRANSFERS * DEFAULT_USB_IN_SIZE);
-  samples_.SetLatency(latencyMs_ * NS_PER_MS);
 }
 
 Board::~Board() = default;
@@ -146,7 +142,7 @@ int Board::Open(const char* description, AdapterHandle* handle) {
   ++openCount_;
   latencyMs_ = driverLatencyMs_;
   samples_.SetLatency(latencyMs_ * NS_PER_MS);
-  samples_.SetHostCapacity(DRIVER_TRANSFERS * DEFAULT_USB_IN_SIZE);
+  samples_.SetHostCapacity(DRIVER_TRANSFERS * DEFAULT_DRIVER_BUFFER);
   *handle = this;
   return ADAPTER_OK;
 }
