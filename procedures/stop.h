@@ -1,6 +1,7 @@
 // A download asked to stop: the procedures look at the request only at safe points
-// (before their first write, between FPGA chunks, between PROM blocks), never inside a
-// wait, because a TAP left mid-operation is worse than a download left unfinished.
+// (before their first write, between FPGA chunks, between PROM blocks, between DONE polls,
+// between read-back exchanges), never inside a wait, because a TAP left mid-operation is
+// worse than a download left unfinished.
 #pragma once
 
 #include "procedures/app_state.h"

@@ -2,8 +2,6 @@
 // configuration, the FPGA itself) reports.
 #pragma once
 
-#include <cstddef>
-
 #include "procedures/app_state.h"
 #include "procedures/dialog_host.h"
 #include "procedures/fpga_status.h"
