@@ -84,9 +84,8 @@ void PrintFileInfo(const ConfigFile& file, std::FILE* out) {
     }
   }
   if (otherChains) {
-    std::fprintf(out, "program on %s: refused: the file is a design for %s (--force sends it "
-                      "anyway)\n",
-                 fitsSome ? "any other chain" : "any chain", FilePartName(file).c_str());
+    std::fprintf(out, "program on %s: refused: %s\n", fitsSome ? "any other chain" : "any chain",
+                 OtherPartReason(file, nullptr).c_str());
   }
 }
 

@@ -25,14 +25,9 @@ std::string FilePartName(const ConfigFile& file) {
               : std::string("a part the tool does not know (IDCODE ") + code + ")";
 }
 
-const Part* StreamPart(uint32_t idcode) {
-  for (const Part& part : Parts()) {
-    if (part.family == PartFamily::Fpga &&
-        ((part.bitstreamIdcode ^ idcode) & part.idcodeMask) == 0) {
-      return &part;
-    }
-  }
-  return nullptr;
+std::string OtherPartReason(const ConfigFile& file, const Part* chainFpga) {
+  std::string held = chainFpga ? std::string(" but the chain holds an ") + chainFpga->name : "";
+  return "the file is a design for " + FilePartName(file) + held + " (--force sends it anyway)";
 }
 
 bool NamesPart(const ConfigFile& file) {
@@ -42,10 +37,7 @@ bool NamesPart(const ConfigFile& file) {
 Plan PlanFor(const ConfigFile& file, const ChainParts& chain, Command command, bool force) {
   if (!chain.fpga && !chain.prom) return {PlanAction::NoDevice, TEXT_NO_DEVICE};
   if (!force && chain.fpga && !FileFits(file, *chain.fpga)) {
-    return {PlanAction::Refuse,
-            "the file is a design for " + FilePartName(file) + " but the chain holds an " +
-                chain.fpga->name + " (--force sends it anyway)",
-            /*otherPart=*/true};
+    return {PlanAction::Refuse, OtherPartReason(file, chain.fpga), /*otherPart=*/true};
   }
   if (!chain.prom) {
     if (command == Command::Prom) {

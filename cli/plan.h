@@ -33,10 +33,6 @@ struct Plan {
   bool otherPart = false;  // refused because the file is a design for another part
 };
 
-// The FPGA whose bitstreams write `idcode`, any revision; null for one the table does not
-// know.
-const Part* StreamPart(uint32_t idcode);
-
 // Whether the file names the part it is for: a .bit in its header, a PROM file or a raw
 // image by the IDCODE its stream writes. A file that names none fits every FPGA.
 bool NamesPart(const ConfigFile& file);
@@ -44,6 +40,9 @@ bool NamesPart(const ConfigFile& file);
 // The part the file is a design for, as a refusal names it: the header's part, or the
 // stream's IDCODE and what the table calls it.
 std::string FilePartName(const ConfigFile& file);
+
+// Why a design for another part is refused, naming the chain's FPGA when one is given.
+std::string OtherPartReason(const ConfigFile& file, const Part* chainFpga);
 
 // `force`: a design that names another part is sent all the same.
 Plan PlanFor(const ConfigFile& file, const ChainParts& chain, Command command, bool force);

@@ -61,6 +61,16 @@ const Part* FindPart(uint32_t idcode) {
   return nullptr;
 }
 
+const Part* StreamPart(uint32_t idcode) {
+  for (const Part& part : Parts()) {
+    if (part.family == PartFamily::Fpga &&
+        ((part.bitstreamIdcode ^ idcode) & part.idcodeMask) == 0) {
+      return &part;
+    }
+  }
+  return nullptr;
+}
+
 bool PartFits(const std::string& headerPart, const Part& fpga) {
   if (headerPart.empty()) return true;
   std::string part;

@@ -61,6 +61,10 @@ PartRange Parts();
 // The part whose code matches `idcode` in its mask; null for a part the tool does not know.
 const Part* FindPart(uint32_t idcode);
 
+// The FPGA whose bitstreams write `idcode`, any revision; null for one the table does not
+// know.
+const Part* StreamPart(uint32_t idcode);
+
 // Whether a design whose header names `headerPart` ("3s200ft256", or with "xc" before it)
 // is for `fpga`. A header with an empty part names none and fits any.
 bool PartFits(const std::string& headerPart, const Part& fpga);
