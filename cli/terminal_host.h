@@ -15,8 +15,7 @@ namespace torvane::cli {
 class TerminalHost : public DialogHost {
  public:
   // `report` (not owned, may be null) notes each error box as a cause.
-  TerminalHost(bool quiet, bool progressIsTerminal, bool json = false,
-               RunReport* report = nullptr);
+  TerminalHost(bool quiet, bool progressIsTerminal, bool json, RunReport* report);
 
   void SetStatusLine(StatusLine line, const char* text) override;
   void SetProgressRange(uint32_t minimum, uint32_t maximum) override;
