@@ -13,10 +13,10 @@ namespace {
 constexpr const char* FOOTER =
     "Exit codes: 0 complete (detect: a supported device found), 1 device or download failure,\n"
     "2 usage or file error, 128+N stopped by signal N (SIGINT 130, SIGTERM 143, SIGHUP 129).\n\n"
-    "SIGINT, SIGTERM or SIGHUP stops a download at its next safe point (between FPGA chunks\n"
-    "or PROM blocks): the PROM leaves programming mode and the lines are released. No\n"
-    "verdict is printed; standard error says 'interrupted', and --json gives the verdict\n"
-    "failed with the cause interrupted. A second signal ends the program at once.\n\n"
+    "SIGINT, SIGTERM or SIGHUP stops a run at its next safe point (between FPGA chunks, PROM\n"
+    "blocks or read-back exchanges): the PROM leaves programming mode and the lines are\n"
+    "released. No verdict is printed; standard error says 'interrupted', and --json gives\n"
+    "the verdict failed with the cause interrupted. A second signal ends the program at once.\n\n"
     "--trace and --vcd name a regular file (written beside it, then renamed into place),\n"
     "/dev/stdout or /dev/stderr.\n\n"
     "FILE is a .bit, a PROM file in Intel HEX (.mcs) or a raw image (.bin), told apart by\n"
@@ -65,8 +65,8 @@ void AddProgramOptions(CLI::App& app, Options* options) {
   app.add_flag("-q,--quiet", options->quiet, "no status lines and no progress; the verdict stays");
   app.add_flag("-v,--verbose", options->verbose, "more detail on standard error");
   app.add_flag("--json", options->json,
-               "detect, info and the downloads: one JSON object on standard output (verdict, "
-               "cause, chain, seconds) instead of the lines");
+               "every command: one JSON object on standard output (verdict, cause, chain, "
+               "seconds) instead of the lines");
   app.add_flag("--force", options->force,
                "send a design for another part than the chain's FPGA (as a .bit's header or "
                "the IDCODE in a .mcs or .bin names it)");
