@@ -76,8 +76,8 @@ void BM_VerifyPromSim_XC3S200(benchmark::State& state) {
     state.SkipWithError("the design was not programmed");
     return;
   }
-  size_t blocks = PromImage(PromFor(app.part), file.data).size() / board.prom()->blockBytes();
-  RunReadBack(state, board, 8.0 * board.prom()->blockBytes() * static_cast<double>(blocks),
+  const double imageBytes = static_cast<double>(PromImage(PromFor(app.part), file.data).size());
+  RunReadBack(state, board, 8.0 * imageBytes,
               [&](AppState& a, DialogHost& h) { return VerifyProm(a, h, file); });
 }
 
